@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarnvale {
+
+// What TextToNumber read from a text.
+struct ScannedNumber
+{
+    double value = 0.0; // the number, correctly rounded to the nearest double
+    bool outOfRange = false; // the text denotes a number beyond the double range; value is then
+                             // +-infinity and must not be shown or computed with
+};
+
+// Reads the number at the start of `text`: blanks, tabs and line feeds are skipped wherever they
+// stand; then an optional sign, digits with at most one ".", and an optional exponent (E, e, D or
+// d, an optional sign, digits). Reading stops at the first other character; a text without a
+// leading number gives 0. Numbers too small for a double read as 0. Never depends on the locale.
+ScannedNumber TextToNumber(std::string_view text);
+
+// The text of a number as a text box shows it: at most 15 significant digits for a double and 7
+// for a single, rounded from the exact binary value with ties away from zero, no trailing zeros,
+// "-" before negative values, "0" before the point below 1. Exponent form ("1E+15",
+// "-4.62990896377136E-06") when the rounded magnitude is at least 1E+15 (single: 1E+07) or below
+// 1E-05 and not zero. -0 gives "0". Infinite and NaN values, which no caller may show, give "".
+std::string NumberToText(double value);
+std::string NumberToText(float value);
+
+// The form used inside the equation text and for chart labels: the digits of NumberToText, one
+// blank before values >= 0, no "0" before the point below 1 (" .5", "-.25").
+std::string NumberToPaddedText(double value);
+std::string NumberToPaddedText(float value);
+
+} // namespace tarnvale

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace tarnvale {
+
+// A slot that starts empty and later holds a double: empty reads as 0 in arithmetic and as the
+// empty text where it is shown.
+using NumberOrEmpty = std::optional<double>;
+
+// One value of a life-table column as the file reader stored it: empty, a number or a text.
+using TableValue = std::variant<std::monostate, double, std::string>;
+
+// The texts of the 16 matrix cells m(0) ... m(15); index = 4 * row + column.
+using CellTexts = std::array<std::string, 16>;
+
+inline constexpr int kTableSlots = 2001; // life-table columns: indices 0 ... 2000
+inline constexpr int kPointSlots = 10001; // PointX: indices 0 ... 10000
+inline constexpr int kPlotSlots = 30001; // PlotFx: indices 0 ... 30000
+
+// Cells that enter the computations: fecundities in the first row, survival rates on the
+// sub-diagonal.
+inline constexpr std::array<int, 4> kFecundityCells = {0, 1, 2, 3};
+inline constexpr std::array<int, 3> kSurvivalCells = {4, 9, 14};
+
+// Texts of the cells when the program starts.
+inline const CellTexts kDefaultCellTexts = {"0",   "1", "2",   "1", //
+                                            "0.5", "0", "0",   "0", //
+                                            "0",   "1", "0",   "0", //
+                                            "0",   "0", "0.5", "0"};
+
+// The whole analysis of one run. Plain data: every window and operation reads and writes the
+// members directly; nothing here updates a window.
+struct AnalysisState
+{
+    // Matrix mode input: single-precision copies of the cell values.
+    std::array<float, 16> MatrixCell {};
+
+    // Life table (data-file mode).
+    std::string DataLoaded; // "Yes" once a life-table file has been read
+    std::string DataFilePath; // file name as the open dialog returned it
+    std::string DataFileBase; // file name chosen in the graph window's "Save" dialog
+    std::optional<int> LastAgeClass; // index n of the last age class
+    std::vector<TableValue> AgeX = std::vector<TableValue>(kTableSlots);
+    std::vector<TableValue> Fecundity = std::vector<TableValue>(kTableSlots);
+    std::vector<TableValue> Survival = std::vector<TableValue>(kTableSlots);
+    std::vector<TableValue> Lx = std::vector<TableValue>(kTableSlots);
+    std::vector<TableValue> Mx = std::vector<TableValue>(kTableSlots);
+
+    // Characteristic equation: "f(x)= " and the equation without " = 0".
+    std::string EquationText;
+
+    // Root search.
+    double X1 = 0.0;
+    double X2 = 0.0;
+    NumberOrEmpty Fx1;
+    NumberOrEmpty Fx2;
+    double Midpoint = 0.0;
+    NumberOrEmpty X3;
+    NumberOrEmpty Fx3;
+    std::optional<int> StepCount;
+    std::vector<float> PointX = std::vector<float>(kPointSlots, 0.0f);
+    NumberOrEmpty SurvivalProduct;
+
+    // Population results, written when a root is accepted.
+    NumberOrEmpty Lambda;
+    NumberOrEmpty IntrinsicRate;
+    NumberOrEmpty NetReproductiveRate;
+    NumberOrEmpty GenerationTime;
+    NumberOrEmpty DoublingTime;
+    std::vector<NumberOrEmpty> StableAgeDist = std::vector<NumberOrEmpty>(kTableSlots);
+    double BirthRate = 0.0;
+    double SurvivalRate = 0.0;
+    double DeathRate = 0.0;
+
+    // Curve of f(x).
+    double PlotStep = 0.0;
+    double PlotX = 0.0;
+    std::int16_t PlotCount = 0;
+    std::vector<double> PlotFx = std::vector<double>(kPlotSlots, 0.0);
+
+    // Title splash animation.
+    std::int16_t TitlePhase = 0;
+    std::int16_t TitleShownLabel = 0;
+
+    bool dataFileMode() const { return DataLoaded == "Yes"; }
+};
+
+// A life-table value read as a number: empty is 0, a text is read with TextToNumber.
+double TableNumber(const TableValue &value);
+
+// A life-table value as a cell shows it: NumberToText of a number, a text unchanged, empty text
+// for an empty slot.
+std::string TableText(const TableValue &value);
+
+// MatrixCell(i) = TextToNumber(cell text i), rounded to single precision, for all 16 cells.
+void ReadMatrixCells(AnalysisState &state, const CellTexts &cells);
+
+} // namespace tarnvale

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tarnvale needs on Debian 12, then configures and builds.
+# Safe to run again: packages already present are not fetched, and the build is incremental.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${TARNVALE_BUILD_DIR:-$here/build}
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
+    fonts-liberation
+    googletest libgtest-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+        sudo_cmd=(sudo)
+    fi
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" --parallel "$(nproc)"

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ui/common/dialogs.h"
+
+#include <QStringList>
+
+// Answers every dialog from a script and remembers what was asked.
+class FakeDialogs : public tarnvale::ui::Dialogs
+{
+public:
+    bool askYesNo(const QString &title, const QString &prompt) override
+    {
+        asked << title + ": " + prompt;
+        return answerYes;
+    }
+    void inform(const QString &title, const QString &prompt) override
+    {
+        informed << title + ": " + prompt;
+    }
+    QString chooseOpenFile() override { return openFile; }
+    QString chooseSaveFile(const QString &, const QString &) override { return saveFile; }
+
+    bool answerYes = true;
+    QString openFile;
+    QString saveFile;
+    QStringList asked;
+    QStringList informed;
+};

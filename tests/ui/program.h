@@ -1,0 +1,53 @@
+#pragma once
+
+#include "fakedialogs.h"
+
+#include "core/state.h"
+#include "ui/Form1/form1.h"
+#include "ui/common/windowowner.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+// The program as main() starts it, without the event loop, with scripted dialogs.
+struct Program
+{
+    Program()
+    {
+        windows = std::make_unique<tarnvale::ui::WindowOwner>(state, dialogs);
+        windows->start();
+    }
+
+    tarnvale::ui::Form1 &form1() { return windows->form1(); }
+
+    template<typename T = QWidget> T *control(const char *name)
+    {
+        T *found = form1().findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control named %s", name);
+        return found;
+    }
+    QLineEdit *box(const char *name) { return control<QLineEdit>(name); }
+    QLineEdit *cell(int index)
+    {
+        return control<QLineEdit>(QStringLiteral("m(%1)").arg(index).toLatin1().constData());
+    }
+    QPushButton *button(const char *name) { return control<QPushButton>(name); }
+
+    // Replaces a cell's text the way typing does, then presses Enter in it.
+    void typeInCell(int index, const QString &text)
+    {
+        QLineEdit *c = cell(index);
+        c->selectAll();
+        QTest::keyClick(c, Qt::Key_Delete);
+        QTest::keyClicks(c, text);
+    }
+    void enterInCell(int index) { QTest::keyClick(cell(index), Qt::Key_Return); }
+
+    tarnvale::AnalysisState state;
+    FakeDialogs dialogs;
+    std::unique_ptr<tarnvale::ui::WindowOwner> windows;
+};

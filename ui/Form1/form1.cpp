@@ -1,0 +1,486 @@
+#include "ui/Form1/form1.h"
+
+#include "core/equation.h"
+#include "core/matrix.h"
+#include "ui/common/controls.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/twips.h"
+#include "ui/common/windowowner.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace tarnvale::ui {
+
+namespace {
+
+constexpr int kEnter = 13;
+
+// Font sizes of the captions and boxes of the trial area and the bisection table.
+constexpr double kLabelPoints = 13.8;
+constexpr double kBoxPoints = 14.4;
+
+QString qs(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
+                        const QString &toolTip, const QRect &twips)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(toolTip);
+    button->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setFont(TimesFont(12));
+    // Enter on a focused button presses it, so the whole analysis runs from the keyboard.
+    button->setAutoDefault(true);
+    return button;
+}
+
+QLabel *makeBanner(QWidget *parent, const char *name, const QRect &twips, double points,
+                   const QString &caption, const QColor &fore, const QColor &back)
+{
+    QLabel *label = MakeLabel(parent, name, twips, points, caption);
+    SetForeColor(label, fore);
+    SetBackColor(label, back);
+    return label;
+}
+
+} // namespace
+
+Form1::Form1(WindowOwner &owner, QWidget *parent)
+    : QWidget(parent)
+    , m_owner(owner)
+    , m_state(owner.state())
+{
+    buildUi();
+    connectHandlers();
+}
+
+void Form1::buildUi()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tarnvale analysis"));
+    setFixedSize(Twips(10152), Twips(7440));
+    SetBackColor(this, kWhite);
+    setFont(TimesFont(12));
+
+    Label4 = new ClickLabel(
+        QStringLiteral("Analysis of the Dominant Tarnvale of Lewis-Leslie Matrix"), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setGeometry(TwipsRect(120, 120, 9855, 495));
+    Label4->setFont(TimesFont(15.6, true));
+    Label4->setAlignment(Qt::AlignCenter);
+    Label4->setCursor(Qt::PointingHandCursor);
+    SetForeColor(Label4, kYellow);
+    SetBackColor(Label4, kBlue);
+
+    buildMatrixFrame();
+    buildEquationArea();
+    buildTrialArea();
+    buildBisectionTable();
+    buildButtons();
+
+    Label18 = makeBanner(this, "Label18", QRect(2280, 5400, 6135, 615), 21.6,
+                         QStringLiteral("Herzlichen Willkommen!"), kYellow, kRed);
+    Label18->setFont(TimesFont(21.6, true));
+    Label18->setAlignment(Qt::AlignCenter);
+    Label19
+        = makeBanner(this, "Label19", QRect(2280, 6240, 6135, 975), 13.8,
+                     QStringLiteral("Press Enter to run this program using default values.  You "
+                                    "can also change the default values then click Formula to "
+                                    "contstruct the characteristic equation."),
+                     kYellow, kBlue);
+    Label19->setWordWrap(true);
+    Label18->hide();
+    Label19->hide();
+}
+
+void Form1::buildMatrixFrame()
+{
+    Frame1 = new QGroupBox(QStringLiteral(" Matrix "), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(TwipsRect(120, 720, 3375, 3495));
+    Frame1->setFont(TimesFont(12));
+
+    // Square brackets around the cells.
+    static constexpr int ends[6][4]
+        = {{240, 240, 120, 360},   {120, 3240, 120, 360},   {240, 3360, 120, 3240},
+           {3120, 240, 3240, 360}, {3240, 3240, 3240, 360}, {3120, 3360, 3240, 3240}};
+    for (int i = 0; i < 6; ++i) {
+        Line[i] = new LineControl(ends[i][0], ends[i][1], ends[i][2], ends[i][3], Frame1);
+        Line[i]->setObjectName(QStringLiteral("Line%1").arg(i + 1));
+    }
+
+    static constexpr int lefts[4] = {240, 960, 1800, 2520};
+    static constexpr int tops[4] = {480, 1200, 1920, 2640};
+    for (int i = 0; i < 16; ++i) {
+        const int row = i / 4, column = i % 4;
+        const int width = (i == 8 || i == 12) ? 495 : 615;
+        const QByteArray name = QStringLiteral("m(%1)").arg(i).toLatin1();
+        m[i] = MakeTextBox(Frame1, name.constData(), QRect(lefts[column], tops[row], width, 495),
+                           12, false, false, qs(kDefaultCellTexts[i]));
+        SetBackColor(m[i], kWhite);
+        if (row == 0)
+            SetForeColor(m[i], kRed);
+        else if (IsRelevantCell(i))
+            SetForeColor(m[i], kBlue);
+        else
+            SetForeColor(m[i], kBlack);
+        m[i]->installEventFilter(this);
+    }
+}
+
+void Form1::buildEquationArea()
+{
+    Label1 = MakeLabel(this, "Label1", QRect(3600, 1200, 3615, 495), 15.6,
+                       QStringLiteral("The characteristic equation:"));
+
+    Text1 = new QPlainTextEdit(QStringLiteral(" "), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(TwipsRect(3720, 1560, 6255, 975));
+    Text1->setFont(TimesFont(20.4));
+    Text1->setReadOnly(true);
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(TwipsRect(3600, 1560, 6375, 3495));
+    Picture1->setAlignment(Qt::AlignCenter);
+    Picture1->hide();
+}
+
+void Form1::buildTrialArea()
+{
+    Label2 = MakeLabel(this, "Label2", QRect(3960, 2760, 735, 375), kLabelPoints,
+                       QStringLiteral("x1 ="));
+    Text2 = MakeTextBox(this, "Text2", QRect(4800, 2640, 1215, 495), kBoxPoints, true, false,
+                        QStringLiteral("0"));
+    Label3 = MakeLabel(this, "Label3", QRect(3960, 3360, 855, 375), kLabelPoints,
+                       QStringLiteral("x2 ="));
+    Text3 = MakeTextBox(this, "Text3", QRect(4800, 3240, 1215, 495), kBoxPoints, true, false,
+                        QStringLiteral("2"));
+    Label5 = MakeLabel(this, "Label5", QRect(6240, 2760, 975, 375), kLabelPoints,
+                       QStringLiteral("f(x1) ="));
+    Text4 = MakeTextBox(this, "Text4", QRect(7200, 2640, 2655, 495), kBoxPoints, true, true,
+                        QStringLiteral(" "));
+    Label6 = MakeLabel(this, "Label6", QRect(6240, 3360, 855, 375), kLabelPoints,
+                       QStringLiteral("f(x2) ="));
+    Text5 = MakeTextBox(this, "Text5", QRect(7200, 3240, 2655, 495), kBoxPoints, true, true,
+                        QStringLiteral(" "));
+    Label7 = MakeLabel(this, "Label7", QRect(5760, 3960, 1335, 375), kLabelPoints,
+                       QStringLiteral("f(x1)*f(x2)"));
+    Text6 = MakeTextBox(this, "Text6", QRect(7200, 3840, 2655, 495), kBoxPoints, true, true,
+                        QStringLiteral(" "));
+    Label8 = MakeLabel(this, "Label8", QRect(3840, 4560, 2055, 375), kLabelPoints,
+                       QStringLiteral("x3=(x1+x2)/2 ="));
+    Text7 = MakeTextBox(this, "Text7", QRect(5880, 4440, 1215, 495), kBoxPoints, true, true,
+                        QStringLiteral(" "));
+
+    Label12 = MakeLabel(this, "Label12", QRect(7200, 4560, 2775, 375), 13.8,
+                        QStringLiteral("Well done!"));
+    Label12->setFont(TimesFont(13.8, true));
+    SetForeColor(Label12, kGreen);
+    Label12->hide();
+}
+
+void Form1::buildBisectionTable()
+{
+    // One row of the table: caption and box, both hidden until a trial is accepted.
+    auto row = [this](QLabel *&label, const char *labelName, const char *caption,
+                      const QRect &labelPlace, QLineEdit *&box, const char *boxName,
+                      const QRect &boxPlace, const char *text) {
+        label = MakeLabel(this, labelName, labelPlace, kLabelPoints, QString::fromLatin1(caption));
+        box = MakeTextBox(this, boxName, boxPlace, kBoxPoints, true, true,
+                          QString::fromLatin1(text));
+        SetForeColor(box, kBlack);
+        label->hide();
+        box->hide();
+    };
+    row(Label9, "Label9", "x1 =", {2160, 5400, 855, 375}, //
+        Text8, "Text8", {3000, 5280, 1215, 495}, "");
+    row(Label10, "Label10", "x2 =", {2160, 6120, 855, 375}, //
+        Text9, "Text9", {3000, 6000, 1215, 495}, " ");
+    row(Label11, "Label11", "x3 =", {2160, 6840, 855, 375}, //
+        Text10, "Text10", {3000, 6720, 1215, 495}, " ");
+    row(Label13, "Label13", "f(x1) =", {4320, 5400, 1095, 375}, //
+        Text11, "Text11", {5400, 5280, 3012, 492}, " ");
+    row(Label14, "Label14", "f(x2) =", {4320, 6120, 1095, 375}, //
+        Text12, "Text12", {5400, 6000, 3012, 492}, " ");
+    row(Label15, "Label15", "f(x3) =", {4320, 6840, 1095, 375}, //
+        Text13, "Text13", {5400, 6720, 3012, 492}, " ");
+
+    Label16 = makeBanner(this, "Label16", QRect(8520, 6720, 1455, 495), 15.6,
+                         QStringLiteral("<0.0001"), kYellow, kRed);
+    Label16->setAlignment(Qt::AlignCenter);
+    Label16->hide();
+}
+
+void Form1::buildButtons()
+{
+    Command1 = makeButton(this, "Command1", QStringLiteral("Formula"),
+                          QStringLiteral("Show characteristic equation"), {120, 4320, 1215, 495});
+    Command2 = makeButton(this, "Command2", QStringLiteral("Try"),
+                          QStringLiteral("Try to find the initial points for bisection"),
+                          {120, 4920, 1215, 495});
+    Command3 = makeButton(this, "Command3", QStringLiteral("Bisection"),
+                          QStringLiteral("Bisection (find the midpoint)"), {120, 5520, 1215, 495});
+    Command4 = makeButton(this, "Command4", QStringLiteral("Exchange"),
+                          QStringLiteral("Find new x1 and x2"), {120, 6120, 1215, 495});
+    Command5 = makeButton(this, "Command5", QStringLiteral("Quit"),
+                          QStringLiteral("Quit this program"), {120, 6720, 1215, 495});
+    Command6 = makeButton(this, "Command6", QStringLiteral("Graph"), QStringLiteral("Show graph"),
+                          {8520, 5280, 1452, 492});
+    Command7 = makeButton(this, "Command7", QStringLiteral("Photo"), QStringLiteral("Photograph"),
+                          {2400, 4320, 855, 495});
+    Command8 = makeButton(this, "Command8", QStringLiteral("Help"), QStringLiteral("Help"),
+                          {1440, 4920, 855, 495});
+    Command9 = makeButton(this, "Command9", QStringLiteral("Print form"),
+                          QStringLiteral("Print this form"), {8520, 6000, 1452, 492});
+    Command10 = makeButton(this, "Command10", QStringLiteral("Ref."), QStringLiteral("References"),
+                           {1440, 4320, 855, 495});
+    Command11 = makeButton(this, "Command11", QStringLiteral("Datafile A"),
+                           QStringLiteral("Open data file (x,fx,sx)"), {7200, 960, 1335, 495});
+    Command12 = makeButton(this, "Command12", QStringLiteral("Datafile B"),
+                           QStringLiteral("Open datafile (x,lx,mx)"), {8640, 960, 1335, 495});
+    Command13 = makeButton(this, "Command13", QString(),
+                           QStringLiteral("Take a quiz to learn more"), {1440, 6600, 615, 615});
+    Command14 = makeButton(this, "Command14", QStringLiteral("Results"),
+                           QStringLiteral("More ....."), {1440, 5520, 615, 975});
+    Command14->setFont(TimesFont(8));
+
+    Command2->setEnabled(false);
+    Command3->setEnabled(false);
+    Command4->setEnabled(false);
+    Command6->setEnabled(false);
+    Command7->setEnabled(false);
+    Command7->hide();
+    Command14->setEnabled(false);
+
+    // The analysis buttons come first in the tab order, in the order they are used.
+    QWidget *order[]
+        = {Command1,  Command2, Command3,  Command4,  Command5, Command8, Command10, Command14,
+           Command13, Command7, Command11, Command12, Text2,    Text3,    Command6,  Command9};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::connectHandlers()
+{
+    for (int i = 0; i < 16; ++i)
+        connect(m[i], &QLineEdit::textChanged, this, [this, i] { m_Change(i); });
+    connect(Text2, &QLineEdit::textChanged, this, &Form1::Text2_Change);
+    connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
+    connect(Label4, &ClickLabel::clicked, this, &Form1::Label4_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+    connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
+    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
+    connect(Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
+    connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
+}
+
+CellTexts Form1::cellTexts() const
+{
+    CellTexts texts;
+    for (int i = 0; i < 16; ++i)
+        texts[i] = m[i]->text().toStdString();
+    return texts;
+}
+
+void Form1::setCellText(int index, const std::string &text)
+{
+    // A different text runs m_Change through textChanged; the same text changes nothing.
+    m[index]->setText(qs(text));
+    m[index]->setCursorPosition(0);
+}
+
+void Form1::Form_Load()
+{
+    Label18->show();
+    Label19->show();
+    m_owner.showBackform();
+    const bool splash = m_owner.showTitlform();
+    hide();
+    Command2->setEnabled(false);
+    Command3->setEnabled(false);
+    Command4->setEnabled(false);
+    Command6->setEnabled(false);
+    ReadMatrixCells(m_state, cellTexts());
+    // The splash shows this window when it is dismissed; without one it is shown at once.
+    if (!splash)
+        show();
+    Command1->setFocus();
+}
+
+void Form1::m_Change(int)
+{
+    for (QLineEdit *box :
+         {Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12, Text13})
+        box->setText(QString());
+    Text1->setPlainText(QString());
+
+    Command1->setEnabled(false);
+    Command2->setEnabled(false);
+    Command3->setEnabled(false);
+    Command4->setEnabled(false);
+    Command7->hide();
+    Command6->setEnabled(false);
+
+    for (QWidget *w : {Text8, Text9, Text10, Text11, Text12, Text13})
+        w->hide();
+    for (QWidget *w : {Label9, Label10, Label11, Label13, Label14, Label15, Label12})
+        w->hide();
+    for (QWidget *w : {Label2, Label3, Label5, Label6, Label7})
+        w->show();
+    Label16->hide();
+    for (QWidget *w : {Text2, Text3, Text5, Text4, Text6})
+        w->show();
+
+    ReadMatrixCells(m_state, cellTexts());
+    Command14->setEnabled(false);
+    m_owner.graphfrmCellChanged();
+}
+
+void Form1::m_KeyPress(int index, int keyAscii)
+{
+    if (keyAscii != kEnter || !IsRelevantCell(index))
+        return;
+    for (const CellReset &reset : CheckMatrixCells(cellTexts()))
+        setCellText(reset.cell, reset.text);
+    Command1->setEnabled(true);
+    Command1->setFocus();
+}
+
+void Form1::Text2_Change()
+{
+    Text4->setText(QString());
+    Text5->setText(QString());
+    Text6->setText(QString());
+    Label12->hide();
+}
+
+void Form1::Text3_Change()
+{
+    Text2_Change();
+}
+
+void Form1::Command1_Click()
+{
+    CellTexts cells = cellTexts();
+    const EquationResult equation = BuildEquationText(m_state, cells);
+    if (!equation.ok) {
+        m_owner.dialogs().inform(QStringLiteral("Formula"), qs(equation.message));
+        return;
+    }
+
+    Picture1->hide();
+    Command6->setEnabled(true);
+    // The normalised cell texts go back into the cells one by one; each one that differs runs
+    // the cell-change reaction, which clears the results and disables "Graph" again.
+    for (int i = 0; i < 16; ++i)
+        setCellText(i, cells[i]);
+    Text1->setPlainText(qs(equation.text));
+    m_state.EquationText = "f(x)= " + equation.text;
+    Text1->setPlainText(qs(equation.text + " = 0"));
+    Command1->setEnabled(false);
+    if (!Command7->isHidden()) {
+        Command7->setEnabled(true);
+    } else {
+        Command2->setEnabled(true);
+        Command2->setFocus();
+    }
+}
+
+void Form1::Label4_Click()
+{
+    if (m_owner.showIntrofrm())
+        hide();
+}
+
+void Form1::Command5_Click()
+{
+    // Until the closing notice exists, "Quit" ends the program directly.
+    if (!m_owner.showCopyrigh()) {
+        m_owner.endProgram();
+        return;
+    }
+    hide();
+}
+
+void Form1::Command6_Click()
+{
+    if (m_owner.showGraphfrm())
+        hide();
+}
+
+void Form1::Command7_Click()
+{
+    Picture1->show();
+    Command7->setEnabled(false);
+    Command1->setEnabled(true);
+}
+
+void Form1::Command8_Click()
+{
+    if (m_owner.showHowto())
+        hide();
+}
+
+void Form1::Command9_Click()
+{
+    m_owner.printWindow(this);
+}
+
+void Form1::Command10_Click()
+{
+    if (m_owner.showReferenc())
+        hide();
+}
+
+void Form1::Command13_Click()
+{
+    if (m_owner.showQuiz())
+        hide();
+}
+
+void Form1::Command14_Click()
+{
+    if (m_owner.showResultFrm())
+        hide();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // Form_Unload: closing the main window ends the program at once.
+    event->accept();
+    m_owner.endProgram();
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        for (int i = 0; i < 16; ++i) {
+            if (watched != m[i])
+                continue;
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+            if (enter)
+                m_KeyPress(i, kEnter);
+            else if (!key->text().isEmpty())
+                m_KeyPress(i, key->text().at(0).unicode());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace tarnvale::ui

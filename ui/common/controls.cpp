@@ -1,0 +1,101 @@
+#include "ui/common/controls.h"
+
+#include "ui/common/twips.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tarnvale::ui {
+
+QFont TimesFont(double points, bool bold, bool italic)
+{
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setStyleHint(QFont::Serif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+void SetForeColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+QColor ForeColor(const QWidget *widget)
+{
+    const bool isBox = qobject_cast<const QLineEdit *>(widget) != nullptr;
+    return widget->palette().color(isBox ? QPalette::Text : QPalette::WindowText);
+}
+
+void SetBackColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    palette.setColor(QPalette::Base, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(event);
+}
+
+void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
+    QLabel::mouseDoubleClickEvent(event);
+}
+
+LineControl::LineControl(int x1, int y1, int x2, int y2, QWidget *parent)
+    : QWidget(parent)
+{
+    const QPoint a = TwipsPoint(x1, y1);
+    const QPoint b = TwipsPoint(x2, y2);
+    const QRect box = QRect(a, b).normalized().adjusted(-1, -1, 1, 1);
+    setGeometry(box);
+    m_from = a - box.topLeft();
+    m_to = b - box.topLeft();
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void LineControl::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(QPen(kBlack, 1));
+    painter.drawLine(m_from, m_to);
+}
+
+QLineEdit *MakeTextBox(QWidget *parent, const char *name, const QRect &twips, double points,
+                       bool centred, bool readOnly, const QString &text)
+{
+    auto *box = new QLineEdit(text, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    box->setFont(TimesFont(points));
+    box->setAlignment(centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    box->setReadOnly(readOnly);
+    box->setCursorPosition(0);
+    return box;
+}
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double points,
+                  const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setFont(TimesFont(points));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+} // namespace tarnvale::ui

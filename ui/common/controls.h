@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QWidget>
+
+namespace tarnvale::ui {
+
+// Colours as the windows name them.
+inline const QColor kBlack(0, 0, 0);
+inline const QColor kWhite(255, 255, 255);
+inline const QColor kRed(255, 0, 0);
+inline const QColor kGreen(0, 128, 0);
+inline const QColor kBlue(0, 0, 255);
+inline const QColor kYellow(255, 255, 0);
+inline const QColor kDarkBlue(0, 0, 64);
+
+// The program's typeface ("Times New Roman"; Liberation Serif stands in where it is missing).
+QFont TimesFont(double points, bool bold = false, bool italic = false);
+
+// Text colour of a label or text box, and its ground.
+void SetForeColor(QWidget *widget, const QColor &color);
+QColor ForeColor(const QWidget *widget);
+void SetBackColor(QWidget *widget, const QColor &color);
+
+// A label that reports clicks and double clicks.
+class ClickLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+    void doubleClicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+};
+
+// A straight line between two points given in twips relative to the line's container.
+class LineControl : public QWidget
+{
+    Q_OBJECT
+public:
+    LineControl(int x1, int y1, int x2, int y2, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPoint m_from;
+    QPoint m_to;
+};
+
+// A single-line text box of the given name, place (twips), font size and alignment.
+QLineEdit *MakeTextBox(QWidget *parent, const char *name, const QRect &twips, double points,
+                       bool centred, bool readOnly, const QString &text);
+
+// A label of the given name, place (twips), font size and caption.
+QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double points,
+                  const QString &caption);
+
+} // namespace tarnvale::ui

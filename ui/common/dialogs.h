@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tarnvale::ui {
+
+// Every modal dialog of the program goes through here, so that tests can answer them.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    // Yes/No message box without an icon; true for Yes.
+    virtual bool askYesNo(const QString &title, const QString &prompt) = 0;
+    // Message box with an OK button and no icon.
+    virtual void inform(const QString &title, const QString &prompt) = 0;
+    // Open-file dialog; the chosen full file name, empty when cancelled.
+    virtual QString chooseOpenFile() = 0;
+    // Save-file dialog for a file of the given filter ("PDF files (*.pdf)"); empty when cancelled.
+    virtual QString chooseSaveFile(const QString &title, const QString &filter) = 0;
+};
+
+// The real dialogs, parented to the active window.
+class QtDialogs : public Dialogs
+{
+public:
+    bool askYesNo(const QString &title, const QString &prompt) override;
+    void inform(const QString &title, const QString &prompt) override;
+    QString chooseOpenFile() override;
+    QString chooseSaveFile(const QString &title, const QString &filter) override;
+};
+
+} // namespace tarnvale::ui

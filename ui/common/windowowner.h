@@ -1,0 +1,65 @@
+#pragma once
+
+#include "core/state.h"
+
+#include <QPointer>
+
+class QWidget;
+
+namespace tarnvale::ui {
+
+class Dialogs;
+class Form1;
+
+// Owns the program's windows and the one analysis state they share. A window is created on first
+// use and then shown and hidden; one closed through its frame is discarded and built afresh
+// (its Form_Load runs again) the next time it is needed. Windows reach each other only through
+// here.
+class WindowOwner
+{
+public:
+    WindowOwner(AnalysisState &state, Dialogs &dialogs);
+    ~WindowOwner();
+    WindowOwner(const WindowOwner &) = delete;
+    WindowOwner &operator=(const WindowOwner &) = delete;
+
+    AnalysisState &state() { return m_state; }
+    Dialogs &dialogs() { return m_dialogs; }
+
+    // The program's start: the main window's Form_Load, then the first window the user sees.
+    void start();
+
+    Form1 &form1();
+
+    // Windows of the information, results, graph and closing sequences. Each shows its window
+    // modeless, creating it on first use, and returns false while this build has no such window.
+    bool showIntrofrm();
+    bool showHowto();
+    bool showReferenc();
+    bool showQuiz();
+    bool showResultFrm();
+    bool showGraphfrm();
+    bool showCopyrigh();
+    bool showBackform();
+    bool showTitlform();
+
+    // What a change of a matrix cell does to the graph window: its "SAD" button is disabled and
+    // its chart hidden, the window being created (not shown) for this if needed.
+    void graphfrmCellChanged();
+
+    // Prints an image of `window` on the default printer, or offers a PDF file when there is
+    // none.
+    void printWindow(QWidget *window);
+
+    // Ends the program at once: every window is closed and the event loop left.
+    void endProgram();
+    bool ended() const { return m_ended; }
+
+private:
+    AnalysisState &m_state;
+    Dialogs &m_dialogs;
+    QPointer<Form1> m_form1;
+    bool m_ended = false;
+};
+
+} // namespace tarnvale::ui
