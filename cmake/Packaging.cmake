@@ -19,7 +19,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6, libqt6charts6, libqt6printsupport6, libqt6gui6, libqt6core6, qt6-qpa-plugins, fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+# The Qt libraries come from dpkg-shlibdeps; the platform plugin and the fonts are loaded at run
+# time, so they are named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
 include(CPack)
