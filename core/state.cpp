@@ -2,6 +2,8 @@
 
 #include "core/numbertext.h"
 
+#include <limits>
+
 namespace tarnvale {
 
 double TableNumber(const TableValue &value)
@@ -22,10 +24,22 @@ std::string TableText(const TableValue &value)
     return {};
 }
 
+float ToSingle(double value)
+{
+    // Halfway between the largest float and the next power of two, where rounding goes to
+    // infinity.
+    constexpr double overflow = 0x1.ffffffp127;
+    if (value >= overflow)
+        return std::numeric_limits<float>::infinity();
+    if (value <= -overflow)
+        return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+
 void ReadMatrixCells(AnalysisState &state, const CellTexts &cells)
 {
     for (std::size_t i = 0; i < cells.size(); ++i)
-        state.MatrixCell[i] = static_cast<float>(TextToNumber(cells[i]).value);
+        state.MatrixCell[i] = ToSingle(TextToNumber(cells[i]).value);
 }
 
 } // namespace tarnvale

@@ -98,6 +98,10 @@ double TableNumber(const TableValue &value);
 // for an empty slot.
 std::string TableText(const TableValue &value);
 
+// A double rounded to single precision; magnitudes beyond the single range become infinite (a plain
+// conversion would be undefined there).
+float ToSingle(double value);
+
 // MatrixCell(i) = TextToNumber(cell text i), rounded to single precision, for all 16 cells.
 void ReadMatrixCells(AnalysisState &state, const CellTexts &cells);
 
