@@ -350,6 +350,41 @@ private slots:
         keepScreenshot(p.graphfrm(), "graph-sad-201.png");
     }
 
+    void sadRefusesANonFiniteShare()
+    {
+        Program p;
+        acceptDefaultRoot(p.state);
+        p.state.StableAgeDist[2] = std::numeric_limits<double>::infinity();
+        p.windows->graphfrmRootAccepted();
+        QTest::mouseClick(graphButton(p, "Command6"), Qt::LeftButton);
+        QCOMPARE(p.dialogs.informed,
+                 QStringList {QStringLiteral("SAD: The stable age distribution cannot be drawn: "
+                                             "the share of age class 2 lies beyond the range of "
+                                             "numbers.")});
+        QVERIFY(!shown(p, "MSChart1"));
+    }
+
+    void largeValuesGetShortAxisLabels()
+    {
+        // A long table: f(x) reaches about 1E+17 at x = 1.22, too long for plain decimals.
+        Program p;
+        p.state.DataLoaded = "Yes";
+        p.state.LastAgeClass = 200;
+        for (int i = 0; i <= 200; ++i) {
+            p.state.Fecundity[i] = i == 0 ? 0.0 : 0.05;
+            p.state.Survival[i] = 0.97;
+        }
+        QVERIFY(p.windows->showGraphfrm());
+        p.graphControl<QLineEdit>("txtx1")->setText(QStringLiteral("0"));
+        p.graphControl<QLineEdit>("txtx2")->setText(QStringLiteral("1.22"));
+        QTest::mouseClick(graphButton(p, "Command1"), Qt::LeftButton);
+        QValueAxis *vertical = axis<QValueAxis>(p, Qt::Vertical);
+        QCOMPARE(vertical->labelFormat(), QStringLiteral("%.4g"));
+        QVERIFY(vertical->max() >= p.state.PlotFx[p.state.PlotCount]);
+        QCOMPARE(axis<QValueAxis>(p, Qt::Horizontal)->labelFormat(), QString());
+        keepScreenshot(p.graphfrm(), "graph-large.png");
+    }
+
     void saveWritesBothFilesBesideTheChosenOne()
     {
         Program p;
