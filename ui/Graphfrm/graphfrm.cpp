@@ -45,22 +45,10 @@ QFont arialFont(double points)
 
 constexpr double kTickLabelPoints = 9;
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
-                        const QString &toolTip, const QRect &twips)
+// An axis of the chart: its title shown in Arial, and major grid lines solid black where asked
+// for.
+void styleAxis(QAbstractAxis *axis, const QString &title, double points, bool gridLines)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(toolTip);
-    button->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    button->setFont(TimesFont(12, true));
-    button->setAutoDefault(true);
-    return button;
-}
-
-// A value axis of the chart: its title, and major grid lines solid black where asked for.
-QValueAxis *makeValueAxis(const QString &title, double points, bool gridLines)
-{
-    auto *axis = new QValueAxis;
     axis->setTitleText(title);
     axis->setTitleFont(arialFont(points));
     axis->setTitleVisible(true);
@@ -69,7 +57,19 @@ QValueAxis *makeValueAxis(const QString &title, double points, bool gridLines)
     if (gridLines)
         axis->setGridLinePen(QPen(QColor(0, 0, 0), 1, Qt::SolidLine));
     axis->setMinorGridLineVisible(false);
+}
+
+QValueAxis *makeValueAxis(const QString &title, double points, bool gridLines)
+{
+    auto *axis = new QValueAxis;
+    styleAxis(axis, title, points, gridLines);
     return axis;
+}
+
+// The last age class whose share the chart shows; empty counts as 0.
+int lastAgeClass(const AnalysisState &state)
+{
+    return std::clamp(state.LastAgeClass.value_or(0), 0, kTableSlots - 1);
 }
 
 // Stretches the axis over [low, high] on round numbers. A single value gets some room around
@@ -142,19 +142,18 @@ void Graphfrm::buildUi()
     for (QLabel *label : {label1, Label2, Label3})
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    Command1 = makeButton(this, "Command1", QStringLiteral("Plot"),
-                          QStringLiteral("Plot the graph"), {5520, 7800, 735, 495});
-    Command5
-        = makeButton(this, "Command5", QStringLiteral("Save"),
-                     QStringLiteral("Save this graph data to text files"), {6360, 7800, 735, 495});
-    Command4 = makeButton(this, "Command4", QStringLiteral("Print"),
-                          QStringLiteral("Print this page"), {7200, 7800, 735, 495});
-    Command6 = makeButton(this, "Command6", QStringLiteral("SAD"),
-                          QStringLiteral("Show stable age distribution"), {8040, 7800, 735, 495});
-    Command3 = makeButton(this, "Command3", QStringLiteral("Back"),
-                          QStringLiteral("Back to the main form"), {8880, 7800, 735, 495});
-    Command2 = makeButton(this, "Command2", QStringLiteral("Quit"),
-                          QStringLiteral("Quit this program"), {9720, 7800, 735, 495});
+    Command1 = MakeButton(this, "Command1", {5520, 7800, 735, 495}, QStringLiteral("Plot"),
+                          QStringLiteral("Plot the graph"), true);
+    Command5 = MakeButton(this, "Command5", {6360, 7800, 735, 495}, QStringLiteral("Save"),
+                          QStringLiteral("Save this graph data to text files"), true);
+    Command4 = MakeButton(this, "Command4", {7200, 7800, 735, 495}, QStringLiteral("Print"),
+                          QStringLiteral("Print this page"), true);
+    Command6 = MakeButton(this, "Command6", {8040, 7800, 735, 495}, QStringLiteral("SAD"),
+                          QStringLiteral("Show stable age distribution"), true);
+    Command3 = MakeButton(this, "Command3", {8880, 7800, 735, 495}, QStringLiteral("Back"),
+                          QStringLiteral("Back to the main form"), true);
+    Command2 = MakeButton(this, "Command2", {9720, 7800, 735, 495}, QStringLiteral("Quit"),
+                          QStringLiteral("Quit this program"), true);
     Command6->setEnabled(false);
 
     // Plot comes first and Quit second, so Plot has the focus when the window opens.
@@ -254,7 +253,7 @@ void Graphfrm::ShowSAD()
     m_chart->setTitle(QStringLiteral("Stable age distribution"));
     m_chart->setTitleFont(arialFont(12));
 
-    const int last = std::clamp(m_state.LastAgeClass.value_or(0), 0, kTableSlots - 1);
+    const int last = lastAgeClass(m_state);
     auto *bars = new QBarSet(QStringLiteral("SAD"));
     QStringList ages;
     double low = 0.0, high = 0.0;
@@ -274,11 +273,7 @@ void Graphfrm::ShowSAD()
     QValueAxis *vertical = makeValueAxis(QStringLiteral("SAD"), 12, true);
     auto *horizontal = new QBarCategoryAxis;
     horizontal->append(ages);
-    horizontal->setTitleText(QStringLiteral("Age"));
-    horizontal->setTitleFont(arialFont(12));
-    horizontal->setTitleVisible(true);
-    horizontal->setLabelsFont(arialFont(kTickLabelPoints));
-    horizontal->setGridLineVisible(false);
+    styleAxis(horizontal, QStringLiteral("Age"), 12, false);
     m_chart->addAxis(horizontal, Qt::AlignBottom);
     m_chart->addAxis(vertical, Qt::AlignLeft);
     series->attachAxis(horizontal);
@@ -300,11 +295,7 @@ void Graphfrm::ShowSAD()
             labels->append(ages[i], i);
         labels->setRange(-0.5, last + 0.5);
         labels->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-        labels->setTitleText(QStringLiteral("Age"));
-        labels->setTitleFont(arialFont(12));
-        labels->setTitleVisible(true);
-        labels->setLabelsFont(arialFont(kTickLabelPoints));
-        labels->setGridLineVisible(false);
+        styleAxis(labels, QStringLiteral("Age"), 12, false);
         m_chart->addAxis(labels, Qt::AlignBottom);
         series->attachAxis(labels);
     }
@@ -313,7 +304,7 @@ void Graphfrm::ShowSAD()
 
 void Graphfrm::Command6_Click()
 {
-    const int last = std::clamp(m_state.LastAgeClass.value_or(0), 0, kTableSlots - 1);
+    const int last = lastAgeClass(m_state);
     for (int i = 0; i <= last; ++i) {
         const NumberOrEmpty &share = m_state.StableAgeDist[i];
         if (share && !std::isfinite(*share)) {
