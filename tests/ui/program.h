@@ -4,6 +4,7 @@
 
 #include "core/state.h"
 #include "ui/Form1/form1.h"
+#include "ui/Graphfrm/graphfrm.h"
 #include "ui/common/windowowner.h"
 
 #include <QLineEdit>
@@ -36,6 +37,16 @@ struct Program
         return control<QLineEdit>(QStringLiteral("m(%1)").arg(index).toLatin1().constData());
     }
     QPushButton *button(const char *name) { return control<QPushButton>(name); }
+
+    // The graph window (created and loaded if it does not exist yet) and its controls.
+    tarnvale::ui::Graphfrm &graphfrm() { return windows->graphfrm(); }
+    template<typename T = QWidget> T *graphControl(const char *name)
+    {
+        T *found = graphfrm().findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control named %s on the graph window", name);
+        return found;
+    }
 
     // Replaces a cell's text the way typing does, then presses Enter in it.
     void typeInCell(int index, const QString &text)

@@ -2,6 +2,7 @@
 
 #include "core/equation.h"
 #include "core/matrix.h"
+#include "ui/Graphfrm/graphfrm.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/twips.h"
@@ -419,8 +420,12 @@ void Form1::Command5_Click()
 
 void Form1::Command6_Click()
 {
-    if (m_owner.showGraphfrm())
-        hide();
+    if (!m_owner.showGraphfrm())
+        return;
+    hide();
+    Graphfrm &graph = m_owner.graphfrm();
+    graph.enablePlot();
+    graph.showEquation(m_state.EquationText);
 }
 
 void Form1::Command7_Click()

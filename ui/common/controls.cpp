@@ -87,6 +87,18 @@ QLineEdit *MakeTextBox(QWidget *parent, const char *name, const QRect &twips, do
     return box;
 }
 
+QPushButton *MakeButton(QWidget *parent, const char *name, const QRect &twips,
+                        const QString &caption, const QString &toolTip, bool bold)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(toolTip);
+    button->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setFont(TimesFont(12, bold));
+    button->setAutoDefault(true);
+    return button;
+}
+
 QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double points,
                   const QString &caption)
 {

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 
 namespace tarnvale::ui {
@@ -57,6 +58,11 @@ private:
 // A single-line text box of the given name, place (twips), font size and alignment.
 QLineEdit *MakeTextBox(QWidget *parent, const char *name, const QRect &twips, double points,
                        bool centred, bool readOnly, const QString &text);
+
+// A button of the given name, place (twips), caption and tool tip, in 12 pt Times. Enter on the
+// focused button presses it, so a window can be worked from the keyboard.
+QPushButton *MakeButton(QWidget *parent, const char *name, const QRect &twips,
+                        const QString &caption, const QString &toolTip, bool bold = false);
 
 // A label of the given name, place (twips), font size and caption.
 QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double points,

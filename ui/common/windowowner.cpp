@@ -1,9 +1,12 @@
 #include "ui/common/windowowner.h"
 
 #include "ui/Form1/form1.h"
+#include "ui/Graphfrm/graphfrm.h"
 #include "ui/common/printing.h"
 
 #include <QApplication>
+
+#include <cmath>
 
 namespace tarnvale::ui {
 
@@ -15,6 +18,7 @@ WindowOwner::WindowOwner(AnalysisState &state, Dialogs &dialogs)
 
 WindowOwner::~WindowOwner()
 {
+    delete m_graphfrm;
     delete m_form1;
 }
 
@@ -31,6 +35,15 @@ Form1 &WindowOwner::form1()
     if (!m_form1)
         m_form1 = new Form1(*this);
     return *m_form1;
+}
+
+Graphfrm &WindowOwner::graphfrm()
+{
+    if (!m_graphfrm) {
+        m_graphfrm = new Graphfrm(*this);
+        m_graphfrm->Form_Load();
+    }
+    return *m_graphfrm;
 }
 
 bool WindowOwner::showIntrofrm()
@@ -55,7 +68,10 @@ bool WindowOwner::showResultFrm()
 }
 bool WindowOwner::showGraphfrm()
 {
-    return false;
+    Graphfrm &window = graphfrm();
+    window.show();
+    window.activateWindow();
+    return true;
 }
 bool WindowOwner::showCopyrigh()
 {
@@ -70,7 +86,27 @@ bool WindowOwner::showTitlform()
     return false;
 }
 
-void WindowOwner::graphfrmCellChanged() { }
+void WindowOwner::graphfrmCellChanged()
+{
+    graphfrm().cellChanged();
+}
+
+void WindowOwner::graphfrmRootAccepted()
+{
+    const bool drawable = m_state.Lambda && std::isfinite(*m_state.Lambda) && *m_state.Lambda > 0;
+    if (drawable)
+        graphfrm().setSADEnabled(true);
+    else if (m_graphfrm)
+        m_graphfrm->setSADEnabled(false);
+}
+
+void WindowOwner::graphfrmUnloaded()
+{
+    // Deleted once the close event that led here has been handled.
+    if (m_graphfrm)
+        m_graphfrm->deleteLater();
+    m_graphfrm.clear();
+}
 
 void WindowOwner::printWindow(QWidget *window)
 {

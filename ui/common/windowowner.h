@@ -10,6 +10,7 @@ namespace tarnvale::ui {
 
 class Dialogs;
 class Form1;
+class Graphfrm;
 
 // Owns the program's windows and the one analysis state they share. A window is created on first
 // use and then shown and hidden; one closed through its frame is discarded and built afresh
@@ -30,6 +31,8 @@ public:
     void start();
 
     Form1 &form1();
+    // The graph window, created (not shown) and loaded on first use.
+    Graphfrm &graphfrm();
 
     // Windows of the information, results, graph and closing sequences. Each shows its window
     // modeless, creating it on first use, and returns false while this build has no such window.
@@ -47,6 +50,14 @@ public:
     // its chart hidden, the window being created (not shown) for this if needed.
     void graphfrmCellChanged();
 
+    // What an accepted root does to the graph window: its "SAD" button is enabled, the window
+    // being created (not shown) for this if needed. A root of 0 or below has no stable age
+    // distribution to draw, so "SAD" is not offered then.
+    void graphfrmRootAccepted();
+
+    // The graph window was closed through its frame: it is discarded and rebuilt when next used.
+    void graphfrmUnloaded();
+
     // Prints an image of `window` on the default printer, or offers a PDF file when there is
     // none.
     void printWindow(QWidget *window);
@@ -59,6 +70,7 @@ private:
     AnalysisState &m_state;
     Dialogs &m_dialogs;
     QPointer<Form1> m_form1;
+    QPointer<Graphfrm> m_graphfrm;
     bool m_ended = false;
 };
 

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/state.h"
+
+#include <string>
+#include <string_view>
+
+namespace tarnvale {
+
+// The most points one curve may have: PointX has slots 1 ... 10000.
+inline constexpr int kMaxPlotPoints = 10000;
+
+// The outcome of PlotCurve. When ok is false nothing in the state was changed and `message` says
+// why the range cannot be plotted.
+struct PlotResult
+{
+    bool ok = false;
+    std::string message;
+};
+
+// f(x) of the life table (data-file mode), with N = LastAgeClass, F = Fecundity, S = Survival:
+// x^(N+1) - x^N * F(0), then for i = 0 ... N-1 the running survivorship l = S(i) * l and the term
+// x^(N-i-1) * (F(i+1) * l) subtracted, in that order, each power a direct power. Reads the table
+// only; `survivalProduct` receives l(N), the last running product. N must lie in 0 ... 2000.
+double EvaluateTable(const AnalysisState &state, double x, double &survivalProduct);
+
+// f(x) of the matrix as the curve computes it: from the single-precision copies MatrixCell, each
+// product of cells rounded to single precision, powers of x and the sums in double precision.
+double EvaluateMatrixCurve(const AnalysisState &state, double x);
+
+// Samples f(x) over the range typed in the graph window: x1Text, x2Text and stepText are read
+// with TextToNumber. x runs from x1 by repeated addition of the step while x <= x2 (x >= x2 for a
+// negative step); each point's x goes into PointX(i) in single precision and f(x), evaluated in
+// double precision at the unrounded x, into PlotFx(i), i = 1 ... PlotCount. Also writes X1, X2,
+// PlotStep, PlotX (the running x after the last point), X3 and Fx3 (the last point) and, in
+// data-file mode, SurvivalProduct.
+// Refuses, changing nothing, a range that needs more than kMaxPlotPoints points or never ends, a
+// number beyond the double range, and a range where f(x) or the single-precision x is not finite.
+PlotResult PlotCurve(AnalysisState &state, std::string_view x1Text, std::string_view x2Text,
+                     std::string_view stepText);
+
+} // namespace tarnvale
