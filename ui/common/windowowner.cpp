@@ -1,6 +1,7 @@
 #include "ui/common/windowowner.h"
 
 #include "ui/Form1/form1.h"
+#include "ui/ResultFrm/resultfrm.h"
 #include "ui/common/printing.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ WindowOwner::WindowOwner(AnalysisState &state, Dialogs &dialogs)
 
 WindowOwner::~WindowOwner()
 {
+    delete m_resultFrm;
     delete m_form1;
 }
 
@@ -31,6 +33,24 @@ Form1 &WindowOwner::form1()
     if (!m_form1)
         m_form1 = new Form1(*this);
     return *m_form1;
+}
+
+ResultFrm &WindowOwner::resultFrm()
+{
+    if (!m_resultFrm) {
+        m_resultFrm = new ResultFrm(*this);
+        // A window built afresh after a close shows the results that are still current.
+        m_resultFrm->showParameters(PopulationParameters(m_state));
+    }
+    return *m_resultFrm;
+}
+
+void WindowOwner::discardResultFrm()
+{
+    if (m_resultFrm)
+        m_resultFrm->deleteLater();
+    m_resultFrm = nullptr;
+    form1().show();
 }
 
 bool WindowOwner::showIntrofrm()
@@ -51,7 +71,10 @@ bool WindowOwner::showQuiz()
 }
 bool WindowOwner::showResultFrm()
 {
-    return false;
+    ResultFrm &window = resultFrm();
+    window.show();
+    window.activateWindow();
+    return true;
 }
 bool WindowOwner::showGraphfrm()
 {
@@ -71,6 +94,11 @@ bool WindowOwner::showTitlform()
 }
 
 void WindowOwner::graphfrmCellChanged() { }
+
+void WindowOwner::graphfrmRootAccepted()
+{
+    // The graph window enables its "SAD" button here.
+}
 
 void WindowOwner::printWindow(QWidget *window)
 {

@@ -10,6 +10,7 @@ namespace tarnvale::ui {
 
 class Dialogs;
 class Form1;
+class ResultFrm;
 
 // Owns the program's windows and the one analysis state they share. A window is created on first
 // use and then shown and hidden; one closed through its frame is discarded and built afresh
@@ -30,6 +31,9 @@ public:
     void start();
 
     Form1 &form1();
+    // "Population parameters", created on first use (and then filled with the results of the
+    // last accepted root) but not shown.
+    ResultFrm &resultFrm();
 
     // Windows of the information, results, graph and closing sequences. Each shows its window
     // modeless, creating it on first use, and returns false while this build has no such window.
@@ -47,6 +51,14 @@ public:
     // its chart hidden, the window being created (not shown) for this if needed.
     void graphfrmCellChanged();
 
+    // What an accepted root does to the graph window: the graph window enables its "SAD"
+    // button there (it reads Lambda, as no chart is offered for a root at or below 0).
+    void graphfrmRootAccepted();
+
+    // "Population parameters" was closed through its frame: it is discarded, to be built
+    // afresh when next used, and the main window comes back.
+    void discardResultFrm();
+
     // Prints an image of `window` on the default printer, or offers a PDF file when there is
     // none.
     void printWindow(QWidget *window);
@@ -59,6 +71,7 @@ private:
     AnalysisState &m_state;
     Dialogs &m_dialogs;
     QPointer<Form1> m_form1;
+    QPointer<ResultFrm> m_resultFrm;
     bool m_ended = false;
 };
 
