@@ -491,6 +491,9 @@ private slots:
         QVERIFY(number(text(p, "Text13")) > 0.0001 || number(text(p, "Text13")) < -0.0001);
         QVERIFY(p.button("Command14")->isEnabled());
         QVERIFY(qAbs(*p.state.Lambda - 1.16060123197001) < 1e-13);
+        // f(x2) of "Try" is too wide for its box: the tool tip shows all of it.
+        QCOMPARE(p.box("Text5")->toolTip(), text(p, "Text5"));
+        QVERIFY(text(p, "Text5").contains(QStringLiteral("E+60")));
 
         // A later acceptance by the tolerance shows the usual caption again.
         setTable(p, {1.5}, {});

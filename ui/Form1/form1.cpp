@@ -291,6 +291,11 @@ void Form1::connectHandlers()
         connect(m[i], &QLineEdit::textChanged, this, [this, i] { m_Change(i); });
     connect(Text2, &QLineEdit::textChanged, this, &Form1::Text2_Change);
     connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
+    // A value in exponent form can be wider than its box, which then shows only its start: the
+    // tool tip gives the whole number.
+    for (QLineEdit *box :
+         {Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12, Text13})
+        connect(box, &QLineEdit::textChanged, box, &QWidget::setToolTip);
     connect(Label4, &ClickLabel::clicked, this, &Form1::Label4_Click);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
