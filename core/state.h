@@ -65,6 +65,9 @@ struct AnalysisState
     NumberOrEmpty Fx3;
     std::optional<int> StepCount;
     std::vector<float> PointX = std::vector<float>(kPointSlots, 0.0f);
+    // The x values evaluated since the last "Try", in single precision: x1, x2, then each
+    // bisection point. Kept apart from PointX, which holds the graph window's curve alone.
+    std::vector<float> SearchPointX;
     NumberOrEmpty SurvivalProduct;
 
     // Population results, written when a root is accepted.
@@ -89,6 +92,8 @@ struct AnalysisState
     std::int16_t TitleShownLabel = 0;
 
     bool dataFileMode() const { return DataLoaded == "Yes"; }
+
+    bool operator==(const AnalysisState &) const = default;
 };
 
 // A life-table value read as a number: empty is 0, a text is read with TextToNumber.

@@ -3,6 +3,8 @@
 #include "core/equation.h"
 #include "core/matrix.h"
 #include "ui/Graphfrm/graphfrm.h"
+#include "core/statistics.h"
+#include "ui/ResultFrm/resultfrm.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/twips.h"
@@ -27,6 +29,18 @@ constexpr double kBoxPoints = 14.4;
 QString qs(const std::string &text)
 {
     return QString::fromStdString(text);
+}
+
+// A read-only box shows the start of a number too long for it, as the user reads it.
+void setBoxText(QLineEdit *box, const std::string &text)
+{
+    box->setText(qs(text));
+    box->setCursorPosition(0);
+}
+
+const QColor &endColor(EndColor color)
+{
+    return color == EndColor::Blue ? kBlue : kBlack;
 }
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
@@ -278,8 +292,16 @@ void Form1::connectHandlers()
         connect(m[i], &QLineEdit::textChanged, this, [this, i] { m_Change(i); });
     connect(Text2, &QLineEdit::textChanged, this, &Form1::Text2_Change);
     connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
+    // A value in exponent form can be wider than its box, which then shows only its start: the
+    // tool tip gives the whole number.
+    for (QLineEdit *box :
+         {Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12, Text13})
+        connect(box, &QLineEdit::textChanged, box, &QWidget::setToolTip);
     connect(Label4, &ClickLabel::clicked, this, &Form1::Label4_Click);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
@@ -400,6 +422,122 @@ void Form1::Command1_Click()
         Command2->setEnabled(true);
         Command2->setFocus();
     }
+}
+
+BracketTexts Form1::bracketTexts() const
+{
+    return {Text8->text().toStdString(),  Text9->text().toStdString(),
+            Text10->text().toStdString(), Text11->text().toStdString(),
+            Text12->text().toStdString(), Text13->text().toStdString()};
+}
+
+void Form1::Command2_Click()
+{
+    const TrialResult trial = TryBracket(m_state, cellTexts(), Text2->text().toStdString(),
+                                         Text3->text().toStdString());
+    if (!trial.ok) {
+        m_owner.dialogs().inform(QStringLiteral("Try"), qs(trial.message));
+        return;
+    }
+
+    Label18->hide();
+    Label19->hide();
+    setBoxText(Text4, trial.fx1Text);
+    setBoxText(Text5, trial.fx2Text);
+    setBoxText(Text6, trial.productText);
+    if (!trial.accepted) {
+        Label12->show();
+        Label12->setText(qs(trial.verdictText));
+        Command3->setEnabled(false);
+        Command4->setEnabled(false);
+        Command1->setEnabled(false);
+        return;
+    }
+
+    setBoxText(Text7, trial.midpointText);
+    // The bracket starts as the texts the user typed, not as the numbers read from them.
+    setBoxText(Text8, Text2->text().toStdString());
+    setBoxText(Text9, Text3->text().toStdString());
+    setBoxText(Text11, Text4->text().toStdString());
+    setBoxText(Text12, Text5->text().toStdString());
+    Command2->setEnabled(false);
+    Command3->setEnabled(true);
+    Command3->setFocus();
+    Label9->show();
+    Label10->show();
+    Label11->show();
+    Label12->setText(qs(trial.verdictText));
+    Label12->show();
+    Label13->show();
+    Label14->show();
+    Label15->show();
+    for (QWidget *box : {Text8, Text9, Text10, Text11, Text12, Text13})
+        box->show();
+}
+
+void Form1::Command3_Click()
+{
+    const CellTexts cells = cellTexts();
+    const StepResult step
+        = BisectStep(m_state, cells, Text8->text().toStdString(), Text9->text().toStdString());
+    if (!step.ok) {
+        m_owner.dialogs().inform(QStringLiteral("Bisection"), qs(step.message));
+        return;
+    }
+
+    Command6->setEnabled(true);
+    Command1->setEnabled(true);
+    Command7->show();
+    Command7->setEnabled(false);
+    Picture1->show();
+    setBoxText(Text10, step.x3Text);
+    setBoxText(Text13, step.fx3Text);
+    if (step.accepted)
+        showAcceptedRoot(step.acceptCaption, cells);
+    Command3->setEnabled(false);
+    Command4->setEnabled(true);
+    Command4->setFocus();
+    // At an exact root there is no half left to keep.
+    if (m_state.Fx3 == 0.0)
+        Command4->setEnabled(false);
+}
+
+void Form1::showAcceptedRoot(const std::string &caption, const CellTexts &cells)
+{
+    Label16->setText(qs(caption));
+    Label16->show();
+    // Red from the first accepted root on, for the rest of the run.
+    SetForeColor(Text13, kRed);
+    SetForeColor(Text10, kRed);
+    const PopulationParameterTexts results = AcceptRoot(m_state, cells);
+    m_owner.resultFrm().showParameters(results);
+    Command14->setEnabled(true);
+    m_owner.graphfrmRootAccepted();
+}
+
+void Form1::Command4_Click()
+{
+    const ExchangeResult exchange = ExchangeBracket(m_state, bracketTexts());
+    if (exchange.replaced == BracketEnd::X2) {
+        SetForeColor(Text8, endColor(exchange.x1Color));
+        SetForeColor(Text11, endColor(exchange.x1Color));
+        setBoxText(Text9, exchange.texts.x2);
+        SetForeColor(Text9, endColor(exchange.x2Color));
+        setBoxText(Text12, exchange.texts.fx2);
+        SetForeColor(Text12, endColor(exchange.x2Color));
+    } else {
+        setBoxText(Text8, exchange.texts.x1);
+        SetForeColor(Text9, endColor(exchange.x2Color));
+        SetForeColor(Text12, endColor(exchange.x2Color));
+        setBoxText(Text11, exchange.texts.fx1);
+        SetForeColor(Text8, endColor(exchange.x1Color));
+        SetForeColor(Text11, endColor(exchange.x1Color));
+    }
+    setBoxText(Text13, exchange.texts.fx3);
+    setBoxText(Text10, exchange.texts.x3);
+    Command3->setEnabled(true);
+    Command3->setFocus();
+    Command4->setEnabled(false);
 }
 
 void Form1::Label4_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/search.h"
 #include "core/state.h"
 
 #include <QWidget>
@@ -37,6 +38,9 @@ public:
 
     // Analysis buttons.
     void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
 
     // Buttons and labels that move between windows.
     void Label4_Click();
@@ -65,6 +69,8 @@ private:
     void buildButtons();
     void connectHandlers();
     void setCellText(int index, const std::string &text);
+    BracketTexts bracketTexts() const;
+    void showAcceptedRoot(const std::string &caption, const CellTexts &cells);
 
     WindowOwner &m_owner;
     AnalysisState &m_state;

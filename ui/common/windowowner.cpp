@@ -1,7 +1,9 @@
 #include "ui/common/windowowner.h"
 
+#include "core/statistics.h"
 #include "ui/Form1/form1.h"
 #include "ui/Graphfrm/graphfrm.h"
+#include "ui/ResultFrm/resultfrm.h"
 #include "ui/common/printing.h"
 
 #include <QApplication>
@@ -19,6 +21,7 @@ WindowOwner::WindowOwner(AnalysisState &state, Dialogs &dialogs)
 WindowOwner::~WindowOwner()
 {
     delete m_graphfrm;
+    delete m_resultFrm;
     delete m_form1;
 }
 
@@ -46,6 +49,24 @@ Graphfrm &WindowOwner::graphfrm()
     return *m_graphfrm;
 }
 
+ResultFrm &WindowOwner::resultFrm()
+{
+    if (!m_resultFrm) {
+        m_resultFrm = new ResultFrm(*this);
+        // A window built afresh after a close shows the results that are still current.
+        m_resultFrm->showParameters(PopulationParameters(m_state));
+    }
+    return *m_resultFrm;
+}
+
+void WindowOwner::discardResultFrm()
+{
+    if (m_resultFrm)
+        m_resultFrm->deleteLater();
+    m_resultFrm = nullptr;
+    form1().show();
+}
+
 bool WindowOwner::showIntrofrm()
 {
     return false;
@@ -64,7 +85,10 @@ bool WindowOwner::showQuiz()
 }
 bool WindowOwner::showResultFrm()
 {
-    return false;
+    ResultFrm &window = resultFrm();
+    window.show();
+    window.activateWindow();
+    return true;
 }
 bool WindowOwner::showGraphfrm()
 {

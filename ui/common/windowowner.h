@@ -11,6 +11,7 @@ namespace tarnvale::ui {
 class Dialogs;
 class Form1;
 class Graphfrm;
+class ResultFrm;
 
 // Owns the program's windows and the one analysis state they share. A window is created on first
 // use and then shown and hidden; one closed through its frame is discarded and built afresh
@@ -33,6 +34,9 @@ public:
     Form1 &form1();
     // The graph window, created (not shown) and loaded on first use.
     Graphfrm &graphfrm();
+    // "Population parameters", created on first use (and then filled with the results of the
+    // last accepted root) but not shown.
+    ResultFrm &resultFrm();
 
     // Windows of the information, results, graph and closing sequences. Each shows its window
     // modeless, creating it on first use, and returns false while this build has no such window.
@@ -58,6 +62,10 @@ public:
     // The graph window was closed through its frame: it is discarded and rebuilt when next used.
     void graphfrmUnloaded();
 
+    // "Population parameters" was closed through its frame: it is discarded, to be built
+    // afresh when next used, and the main window comes back.
+    void discardResultFrm();
+
     // Prints an image of `window` on the default printer, or offers a PDF file when there is
     // none.
     void printWindow(QWidget *window);
@@ -71,6 +79,7 @@ private:
     Dialogs &m_dialogs;
     QPointer<Form1> m_form1;
     QPointer<Graphfrm> m_graphfrm;
+    QPointer<ResultFrm> m_resultFrm;
     bool m_ended = false;
 };
 
