@@ -4,6 +4,8 @@
 #include "core/matrix.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
+#include "ui/common/picturebutton.h"
+#include "ui/common/pictures.h"
 #include "ui/common/twips.h"
 #include "ui/common/windowowner.h"
 
@@ -28,10 +30,11 @@ QString qs(const std::string &text)
     return QString::fromStdString(text);
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
-                        const QString &toolTip, const QRect &twips)
+template<typename Button = QPushButton>
+Button *makeButton(QWidget *parent, const char *name, const QString &caption,
+                   const QString &toolTip, const QRect &twips)
 {
-    auto *button = new QPushButton(caption, parent);
+    auto *button = new Button(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(toolTip);
     button->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
@@ -153,6 +156,10 @@ void Form1::buildEquationArea()
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(TwipsRect(3600, 1560, 6375, 3495));
     Picture1->setAlignment(Qt::AlignCenter);
+    // The photograph keeps its proportions inside the box.
+    Picture1->setPixmap(
+        Picture(QStringLiteral("photo.png"))
+            .scaled(Picture1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     Picture1->hide();
 }
 
@@ -237,7 +244,9 @@ void Form1::buildButtons()
                           QStringLiteral("Quit this program"), {120, 6720, 1215, 495});
     Command6 = makeButton(this, "Command6", QStringLiteral("Graph"), QStringLiteral("Show graph"),
                           {8520, 5280, 1452, 492});
-    Command7 = makeButton(this, "Command7", QStringLiteral("Photo"), QStringLiteral("Photograph"),
+    Command7 = makeButton(this, "Command7", QStringLiteral("Photo"),
+                          QStringLiteral("Ladybirds on barley: eggs, larva, pupa and adults of one "
+                                         "population"),
                           {2400, 4320, 855, 495});
     Command8 = makeButton(this, "Command8", QStringLiteral("Help"), QStringLiteral("Help"),
                           {1440, 4920, 855, 495});
@@ -251,9 +260,12 @@ void Form1::buildButtons()
                            QStringLiteral("Open datafile (x,lx,mx)"), {8640, 960, 1335, 495});
     Command13 = makeButton(this, "Command13", QString(),
                            QStringLiteral("Take a quiz to learn more"), {1440, 6600, 615, 615});
-    Command14 = makeButton(this, "Command14", QStringLiteral("Results"),
-                           QStringLiteral("More ....."), {1440, 5520, 615, 975});
+    Command13->setIcon(Picture(QStringLiteral("quizbutton.png")));
+    Command13->setIconSize(QSize(Twips(480), Twips(480)));
+    Command14 = makeButton<PictureButton>(this, "Command14", QStringLiteral("Results"),
+                                          QStringLiteral("More ....."), {1440, 5520, 615, 975});
     Command14->setFont(TimesFont(8));
+    Command14->setIcon(Picture(QStringLiteral("results.png")));
 
     Command2->setEnabled(false);
     Command3->setEnabled(false);
