@@ -372,8 +372,15 @@ private slots:
         Program p;
         auto *photo = p.control<QLabel>("Picture1");
         QVERIFY(!photo->pixmap().isNull());
-        QVERIFY(photo->pixmap().width() <= photo->width());
-        QVERIFY(photo->pixmap().height() <= photo->height());
+        // The photograph fills its box, cut at one pair of edges only.
+        const QSize shown = photo->pixmap().size();
+        QVERIFY(shown.width() >= photo->width() && shown.height() >= photo->height());
+        QVERIFY(shown.width() == photo->width() || shown.height() == photo->height());
+        // Once shown it lies over the trial boxes.
+        QTest::mouseClick(p.button("Command1"), Qt::LeftButton);
+        p.form1().Command7_Click();
+        const QPoint trialBox = p.box("Text4")->geometry().center();
+        QCOMPARE(p.form1().childAt(trialBox), photo);
         QVERIFY(p.button("Command7")->toolTip().contains(QStringLiteral("Ladybirds")));
         QVERIFY(!p.button("Command13")->icon().isNull());
         QVERIFY(p.button("Command13")->text().isEmpty());

@@ -87,6 +87,8 @@ void Form1::buildUi()
     buildTrialArea();
     buildBisectionTable();
     buildButtons();
+    // The photograph lies over the equation and the trial boxes built after it.
+    Picture1->raise();
 
     Label18 = makeBanner(this, "Label18", QRect(2280, 5400, 6135, 615), 21.6,
                          QStringLiteral("Herzlichen Willkommen!"), kYellow, kRed);
@@ -156,10 +158,12 @@ void Form1::buildEquationArea()
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(TwipsRect(3600, 1560, 6375, 3495));
     Picture1->setAlignment(Qt::AlignCenter);
-    // The photograph keeps its proportions inside the box.
+    // The photograph keeps its proportions and fills the box; the box clips the little that
+    // stands over.
     Picture1->setPixmap(
         Picture(QStringLiteral("photo.png"))
-            .scaled(Picture1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            .scaled(Picture1->size(), Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation));
+    SetBackColor(Picture1, kWhite);
     Picture1->hide();
 }
 
