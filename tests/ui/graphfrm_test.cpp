@@ -452,13 +452,16 @@ private slots:
         QVERIFY(!p.graphfrm().isVisible());
     }
 
-    void quitEndsTheProgramWhileThereIsNoClosingWindow()
+    void quitLeadsToTheClosingNotice()
     {
         Program p;
         openGraph(p);
         QTest::mouseClick(graphButton(p, "Command2"), Qt::LeftButton);
-        QVERIFY(p.windows->ended());
+        QWidget *notice = p.topLevel("Copyrigh");
+        QVERIFY(notice && notice->isVisible());
         QVERIFY(!p.graphfrm().isVisible());
+        QVERIFY(!p.form1().isVisible());
+        QVERIFY(!p.windows->ended());
     }
 
     void closingThroughTheFrameReturnsAndRebuildsTheWindow()

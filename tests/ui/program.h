@@ -7,6 +7,7 @@
 #include "ui/Graphfrm/graphfrm.h"
 #include "ui/common/windowowner.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -16,10 +17,38 @@
 // The program as main() starts it, without the event loop, with scripted dialogs.
 struct Program
 {
-    Program()
+    // With `passSplash`, a key on the title splash brings up the main window, where most tests
+    // begin, as the user does.
+    explicit Program(bool passSplash = true)
     {
         windows = std::make_unique<tarnvale::ui::WindowOwner>(state, dialogs);
         windows->start();
+        QWidget *splash = topLevel("titlform");
+        if (passSplash && splash && splash->isVisible())
+            QTest::keyClick(splash, Qt::Key_Space);
+    }
+    ~Program()
+    {
+        windows.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // One of the program's windows by its name ("Howto"), or null while it does not exist.
+    template<typename T = QWidget> T *topLevel(const char *name)
+    {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == QLatin1String(name))
+                return qobject_cast<T *>(window);
+        }
+        return nullptr;
+    }
+
+    // Closes a window as its frame's close button does; a window that is rebuilt afterwards is
+    // gone once this returns.
+    static void closeThroughFrame(QWidget *window)
+    {
+        window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     tarnvale::ui::Form1 &form1() { return windows->form1(); }

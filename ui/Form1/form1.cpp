@@ -7,6 +7,8 @@
 #include "ui/ResultFrm/resultfrm.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
+#include "ui/common/picturebutton.h"
+#include "ui/common/pictures.h"
 #include "ui/common/twips.h"
 #include "ui/common/windowowner.h"
 
@@ -43,10 +45,11 @@ const QColor &endColor(EndColor color)
     return color == EndColor::Blue ? kBlue : kBlack;
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
-                        const QString &toolTip, const QRect &twips)
+template<typename Button = QPushButton>
+Button *makeButton(QWidget *parent, const char *name, const QString &caption,
+                   const QString &toolTip, const QRect &twips)
 {
-    auto *button = new QPushButton(caption, parent);
+    auto *button = new Button(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(toolTip);
     button->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
@@ -99,6 +102,8 @@ void Form1::buildUi()
     buildTrialArea();
     buildBisectionTable();
     buildButtons();
+    // The photograph lies over the equation and the trial boxes built after it.
+    Picture1->raise();
 
     Label18 = makeBanner(this, "Label18", QRect(2280, 5400, 6135, 615), 21.6,
                          QStringLiteral("Herzlichen Willkommen!"), kYellow, kRed);
@@ -168,6 +173,12 @@ void Form1::buildEquationArea()
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(TwipsRect(3600, 1560, 6375, 3495));
     Picture1->setAlignment(Qt::AlignCenter);
+    // The photograph keeps its proportions and fills the box; the box clips the little that
+    // stands over.
+    Picture1->setPixmap(
+        Picture(QStringLiteral("photo.png"))
+            .scaled(Picture1->size(), Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation));
+    SetBackColor(Picture1, kWhite);
     Picture1->hide();
 }
 
@@ -252,7 +263,9 @@ void Form1::buildButtons()
                           QStringLiteral("Quit this program"), {120, 6720, 1215, 495});
     Command6 = makeButton(this, "Command6", QStringLiteral("Graph"), QStringLiteral("Show graph"),
                           {8520, 5280, 1452, 492});
-    Command7 = makeButton(this, "Command7", QStringLiteral("Photo"), QStringLiteral("Photograph"),
+    Command7 = makeButton(this, "Command7", QStringLiteral("Photo"),
+                          QStringLiteral("Ladybirds on barley: eggs, larva, pupa and adults of one "
+                                         "population"),
                           {2400, 4320, 855, 495});
     Command8 = makeButton(this, "Command8", QStringLiteral("Help"), QStringLiteral("Help"),
                           {1440, 4920, 855, 495});
@@ -266,9 +279,12 @@ void Form1::buildButtons()
                            QStringLiteral("Open datafile (x,lx,mx)"), {8640, 960, 1335, 495});
     Command13 = makeButton(this, "Command13", QString(),
                            QStringLiteral("Take a quiz to learn more"), {1440, 6600, 615, 615});
-    Command14 = makeButton(this, "Command14", QStringLiteral("Results"),
-                           QStringLiteral("More ....."), {1440, 5520, 615, 975});
+    Command13->setIcon(Picture(QStringLiteral("quizbutton.png")));
+    Command13->setIconSize(QSize(Twips(480), Twips(480)));
+    Command14 = makeButton<PictureButton>(this, "Command14", QStringLiteral("Results"),
+                                          QStringLiteral("More ....."), {1440, 5520, 615, 975});
     Command14->setFont(TimesFont(8));
+    Command14->setIcon(Picture(QStringLiteral("results.png")));
 
     Command2->setEnabled(false);
     Command3->setEnabled(false);

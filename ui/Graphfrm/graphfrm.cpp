@@ -344,11 +344,7 @@ void Graphfrm::Command3_Click()
 
 void Graphfrm::Command2_Click()
 {
-    // Until the closing notice exists, "Quit" ends the program directly.
-    if (!m_owner.showCopyrigh()) {
-        m_owner.endProgram();
-        return;
-    }
+    m_owner.showCopyrigh();
     hide();
 }
 

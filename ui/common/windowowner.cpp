@@ -4,13 +4,50 @@
 #include "ui/Form1/form1.h"
 #include "ui/Graphfrm/graphfrm.h"
 #include "ui/ResultFrm/resultfrm.h"
+#include "ui/Backform/backform.h"
+#include "ui/Copyrigh/copyrigh.h"
+#include "ui/Form1/form1.h"
+#include "ui/Howto/howto.h"
+#include "ui/Introfrm/introfrm.h"
+#include "ui/Quiz/quiz.h"
+#include "ui/Referenc/referenc.h"
+#include "ui/Vater/vater.h"
 #include "ui/common/printing.h"
+#include "ui/titlform/titlform.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include <cmath>
 
 namespace tarnvale::ui {
+
+namespace {
+
+void centreOnScreen(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+}
+
+// The window in `slot`, built and loaded (placed in the middle of the screen) if there is none.
+template<typename Window> Window *loaded(QPointer<Window> &slot, WindowOwner &owner)
+{
+    if (!slot) {
+        slot = new Window(owner);
+        slot->Form_Load();
+        centreOnScreen(slot);
+    }
+    return slot;
+}
+
+void showInFront(QWidget *window)
+{
+    window->show();
+    window->activateWindow();
+}
+
+} // namespace
 
 WindowOwner::WindowOwner(AnalysisState &state, Dialogs &dialogs)
     : m_state(state)
@@ -22,7 +59,15 @@ WindowOwner::~WindowOwner()
 {
     delete m_graphfrm;
     delete m_resultFrm;
+    delete m_vater;
+    delete m_copyrigh;
+    delete m_quiz;
+    delete m_referenc;
+    delete m_introfrm;
+    delete m_howto;
+    delete m_titlform;
     delete m_form1;
+    delete m_backform;
 }
 
 void WindowOwner::start()
@@ -69,19 +114,23 @@ void WindowOwner::discardResultFrm()
 
 bool WindowOwner::showIntrofrm()
 {
-    return false;
+    showInFront(loaded(m_introfrm, *this));
+    return true;
 }
 bool WindowOwner::showHowto()
 {
-    return false;
+    showInFront(loaded(m_howto, *this));
+    return true;
 }
 bool WindowOwner::showReferenc()
 {
-    return false;
+    showInFront(loaded(m_referenc, *this));
+    return true;
 }
 bool WindowOwner::showQuiz()
 {
-    return false;
+    showInFront(loaded(m_quiz, *this));
+    return true;
 }
 bool WindowOwner::showResultFrm()
 {
@@ -99,15 +148,55 @@ bool WindowOwner::showGraphfrm()
 }
 bool WindowOwner::showCopyrigh()
 {
-    return false;
+    showInFront(loaded(m_copyrigh, *this));
+    return true;
 }
 bool WindowOwner::showBackform()
 {
-    return false;
+    if (!m_backform) {
+        m_backform = new Backform(*this);
+        // Without a window manager nothing maximises a window; the screen's size then stands in.
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            m_backform->setGeometry(screen->availableGeometry());
+    }
+    m_backform->showMaximized();
+    return true;
 }
+
 bool WindowOwner::showTitlform()
 {
-    return false;
+    showInFront(loaded(m_titlform, *this));
+    return true;
+}
+
+bool WindowOwner::showVater()
+{
+    showInFront(loaded(m_vater, *this));
+    return true;
+}
+
+void WindowOwner::showForm1()
+{
+    showInFront(&form1());
+}
+
+void WindowOwner::discard(QWidget *window)
+{
+    // Only the windows that are rebuilt after a close through the frame come here.
+    if (window == m_howto)
+        m_howto = nullptr;
+    else if (window == m_introfrm)
+        m_introfrm = nullptr;
+    else if (window == m_referenc)
+        m_referenc = nullptr;
+    else if (window == m_quiz)
+        m_quiz = nullptr;
+    else if (window == m_copyrigh)
+        m_copyrigh = nullptr;
+    else
+        return;
+    // It is still inside its own close event; delete it once that is over.
+    window->deleteLater();
 }
 
 void WindowOwner::graphfrmCellChanged()

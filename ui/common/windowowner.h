@@ -8,10 +8,18 @@ class QWidget;
 
 namespace tarnvale::ui {
 
+class Backform;
+class Copyrigh;
 class Dialogs;
 class Form1;
 class Graphfrm;
 class ResultFrm;
+class Howto;
+class Introfrm;
+class Quiz;
+class Referenc;
+class Vater;
+class titlform;
 
 // Owns the program's windows and the one analysis state they share. A window is created on first
 // use and then shown and hidden; one closed through its frame is discarded and built afresh
@@ -49,6 +57,14 @@ public:
     bool showCopyrigh();
     bool showBackform();
     bool showTitlform();
+    bool showVater();
+
+    // Brings the main window back in front, as every way out of another window does.
+    void showForm1();
+
+    // Called by a window closed through its frame, after its Form_Unload: the window is
+    // forgotten and deleted, and the next show builds it afresh.
+    void discard(QWidget *window);
 
     // What a change of a matrix cell does to the graph window: its "SAD" button is disabled and
     // its chart hidden, the window being created (not shown) for this if needed.
@@ -80,6 +96,14 @@ private:
     QPointer<Form1> m_form1;
     QPointer<Graphfrm> m_graphfrm;
     QPointer<ResultFrm> m_resultFrm;
+    QPointer<Backform> m_backform;
+    QPointer<titlform> m_titlform;
+    QPointer<Howto> m_howto;
+    QPointer<Introfrm> m_introfrm;
+    QPointer<Referenc> m_referenc;
+    QPointer<Quiz> m_quiz;
+    QPointer<Copyrigh> m_copyrigh;
+    QPointer<Vater> m_vater;
     bool m_ended = false;
 };
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace tarnvale::ui {
+
+class WindowOwner;
+
+// The texts rebuilt each time the closing notice loads; `year` is the current year (four digits).
+// The citation request with the program's citation line.
+QString BuildCitationText(int year);
+// Where newer versions of the program can be had: three numbered places.
+QString BuildNewVersionText();
+// The copyright line.
+QString BuildNoticeLine(int year);
+
+// The closing notice shown by "Quit": terms of use, rights, where to get new versions and how to
+// cite the program. "OK" goes on to the dedication; closing it by its frame goes back to the main
+// window instead.
+class Copyrigh : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Copyrigh(WindowOwner &owner, QWidget *parent = nullptr);
+
+    void Form_Load();
+    void cmdCommand1_Click();
+    void Form_Unload();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildUi();
+
+    WindowOwner &m_owner;
+
+    QLabel *picPicture1 = nullptr;
+    QLabel *lblLabel1 = nullptr;
+    QLabel *lblLabel2 = nullptr;
+    QLabel *lblLabel3 = nullptr;
+    QLabel *lblLabel4 = nullptr;
+    QLabel *lblLabel5 = nullptr;
+    QLabel *lblLabel6 = nullptr;
+    QLabel *lblLabel7 = nullptr;
+    QPushButton *cmdCommand1 = nullptr;
+};
+
+} // namespace tarnvale::ui

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tarnvale::ui {
+
+class ClickLabel;
+class WindowOwner;
+
+// The help on data files shown under "Data analysis": how to write a life table in either format
+// and which button opens it.
+QString BuildHelpText();
+
+// The help window: the steps of a basic run and how to analyse one's own data.
+class Howto : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Howto(WindowOwner &owner, QWidget *parent = nullptr);
+
+    void Form_Load();
+    void Command1_Click();
+    void Label1_Click(int index);
+    void Form_Unload();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildUi();
+    void connectHandlers();
+
+    WindowOwner &m_owner;
+
+    QLabel *Label2 = nullptr;
+    std::array<ClickLabel *, 8> Label1 {};
+    QLabel *Label3 = nullptr;
+    QPlainTextEdit *Text1 = nullptr;
+    QPushButton *Command1 = nullptr;
+};
+
+} // namespace tarnvale::ui

@@ -1,0 +1,131 @@
+#include "ui/Referenc/referenc.h"
+
+#include "ui/common/controls.h"
+#include "ui/common/twips.h"
+#include "ui/common/windowowner.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace tarnvale::ui {
+
+namespace {
+
+constexpr int kWidth = 9600;
+constexpr int kHeight = 7200;
+
+} // namespace
+
+QString BuildReferenceList()
+{
+    const QChar lf(10);
+    QString list;
+    list += QStringLiteral("Chi, H. and H. Liu. 1985. ");
+    list += QStringLiteral("Two new methods for the study of insect population ecology. ");
+    list += QStringLiteral("Bulletin of the Institute of Zoology, Academia Sinica 24: 225-240.");
+    list += lf;
+    list += lf;
+    list += QStringLiteral("Chi, H. 1988. ");
+    list += QStringLiteral("Life-table analysis incorporating both sexes and variable development "
+                           "rates among individuals. ");
+    list += QStringLiteral("Environmental Entomology 17: 26-34.");
+    list += lf;
+    list += lf;
+    list += QStringLiteral("Leslie, P. H. 1945. ");
+    list += QStringLiteral("On the use of matrices in certain population mathematics. ");
+    list += QStringLiteral("Biometrika 33: 183-212.");
+    list += lf;
+    list += lf;
+    list += QStringLiteral("Leslie, P. H. 1948. ");
+    list += QStringLiteral("Some further notes on the use of matrices in population mathematics. ");
+    list += QStringLiteral("Biometrika 35: 213-245.");
+    list += lf;
+    list += lf;
+    list += QStringLiteral("Lewis, E. G. 1942. ");
+    list += QStringLiteral("On the generation and growth of a population. ");
+    list += QStringLiteral("Sankhya 6: 93-96.");
+    list += lf;
+    list += lf;
+    list += QStringLiteral("Stephenson, G. 1973. ");
+    list += QStringLiteral("Mathematical Methods for Science Students, 2nd edition. ");
+    list += QStringLiteral("Longman, London.");
+    return list;
+}
+
+Referenc::Referenc(WindowOwner &owner, QWidget *parent)
+    : QWidget(parent)
+    , m_owner(owner)
+{
+    buildUi();
+    connect(Command1, &QPushButton::clicked, this, &Referenc::Command1_Click);
+}
+
+void Referenc::buildUi()
+{
+    setObjectName(QStringLiteral("Referenc"));
+    setWindowTitle(QStringLiteral("References"));
+    setFixedSize(Twips(kWidth), Twips(kHeight));
+    SetBackColor(this, kWhite);
+    setFont(TimesFont(12));
+
+    Label1 = MakeLabel(this, "Label1", {240, 120, 9120, 495}, 15.6, QStringLiteral("References"));
+    Label1->setFont(TimesFont(15.6, true));
+    Label1->setAlignment(Qt::AlignCenter);
+    SetForeColor(Label1, kBlue);
+
+    Label2 = MakeLabel(this, "Label2", {480, 780, 8640, 5460}, 12, QString());
+    Label2->setWordWrap(true);
+    Label2->setTextFormat(Qt::PlainText);
+    // Readers copy references into their own papers.
+    Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(TwipsRect(4200, 6480, 1215, 495));
+    Command1->setFont(TimesFont(12));
+    Command1->setAutoDefault(true);
+    Command1->setDefault(true);
+}
+
+void Referenc::Form_Load()
+{
+    Label2->setText(BuildReferenceList());
+    // The list ends where its text ends, so that the space below it is the window's own.
+    Label2->resize(Label2->width(), Label2->heightForWidth(Label2->width()));
+}
+
+void Referenc::Command1_Click()
+{
+    hide();
+    m_owner.showForm1();
+}
+
+void Referenc::Form_Click()
+{
+    // The main window comes up before this one goes, so the screen never shows neither.
+    m_owner.showForm1();
+    hide();
+}
+
+void Referenc::Form_Unload()
+{
+    Command1_Click();
+}
+
+void Referenc::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint()))
+        Form_Click();
+    else
+        QWidget::mouseReleaseEvent(event);
+}
+
+void Referenc::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Form_Unload();
+    m_owner.discard(this);
+}
+
+} // namespace tarnvale::ui

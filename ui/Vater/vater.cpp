@@ -1,0 +1,81 @@
+#include "ui/Vater/vater.h"
+
+#include "ui/common/controls.h"
+#include "ui/common/pictures.h"
+#include "ui/common/twips.h"
+#include "ui/common/windowowner.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace tarnvale::ui {
+
+namespace {
+
+constexpr int kWidth = 7920;
+constexpr int kHeight = 6360;
+constexpr int kFrameWidth = 7440;
+constexpr int kFrameHeight = 5040;
+// The photograph was drawn at 448 x 288 pixels for 96 dots per inch.
+constexpr int kPictureWidth = 6720;
+constexpr int kPictureHeight = 4320;
+
+} // namespace
+
+Vater::Vater(WindowOwner &owner, QWidget *parent)
+    : QWidget(parent)
+    , m_owner(owner)
+{
+    buildUi();
+    connect(Command1, &QPushButton::clicked, this, &Vater::Command1_Click);
+}
+
+void Vater::buildUi()
+{
+    setObjectName(QStringLiteral("Vater"));
+    setWindowTitle(QStringLiteral("Dedication"));
+    setFixedSize(Twips(kWidth), Twips(kHeight));
+    SetBackColor(this, kWhite);
+    setFont(TimesFont(12));
+
+    Frame1 = new QGroupBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(TwipsRect(240, 240, kFrameWidth, kFrameHeight));
+
+    Picture2 = new QLabel(Frame1);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    Picture2->setPixmap(Picture(QStringLiteral("dedication.png")));
+    Picture2->setScaledContents(true);
+    Picture2->resize(Twips(kPictureWidth), Twips(kPictureHeight));
+
+    Command1 = new QPushButton(QStringLiteral("God rest his soul"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(TwipsRect(2640, 5520, 2640, 495));
+    Command1->setFont(TimesFont(12));
+    Command1->setAutoDefault(true);
+    Command1->setDefault(true);
+}
+
+void Vater::Form_Load()
+{
+    const float top = (float(kFrameHeight) - float(kPictureHeight)) / 2.0f;
+    const float left = (float(kFrameWidth) - float(kPictureWidth)) / 2.0f;
+    Picture2->move(TwipsPoint(int(std::lround(left)), int(std::lround(top))));
+}
+
+void Vater::Command1_Click()
+{
+    m_owner.endProgram();
+}
+
+void Vater::closeEvent(QCloseEvent *event)
+{
+    // The last window: closing it can only mean the end.
+    event->accept();
+    m_owner.endProgram();
+}
+
+} // namespace tarnvale::ui
