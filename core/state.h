@@ -89,6 +89,9 @@ struct AnalysisState
     std::int16_t TitleShownLabel = 0;
 
     bool dataFileMode() const { return DataLoaded == "Yes"; }
+
+    // Member by member; lets an operation that must leave the state alone be checked whole.
+    friend bool operator==(const AnalysisState &, const AnalysisState &) = default;
 };
 
 // A life-table value read as a number: empty is 0, a text is read with TextToNumber.
