@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/state.h"
+#include "io/lifetable.h"
 
 #include <QWidget>
 
@@ -37,6 +38,8 @@ public:
 
     // Analysis buttons.
     void Command1_Click();
+    void Command11_Click();
+    void Command12_Click();
 
     // Buttons and labels that move between windows.
     void Label4_Click();
@@ -65,6 +68,7 @@ private:
     void buildButtons();
     void connectHandlers();
     void setCellText(int index, const std::string &text);
+    void readDataFile(TableFormat format);
 
     WindowOwner &m_owner;
     AnalysisState &m_state;
