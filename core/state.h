@@ -93,7 +93,8 @@ struct AnalysisState
 
     bool dataFileMode() const { return DataLoaded == "Yes"; }
 
-    bool operator==(const AnalysisState &) const = default;
+    // Member by member; lets an operation that must leave the state alone be checked whole.
+    friend bool operator==(const AnalysisState &, const AnalysisState &) = default;
 };
 
 // A life-table value read as a number: empty is 0, a text is read with TextToNumber.

@@ -11,6 +11,7 @@ packages=(
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
     fonts-liberation
     googletest libgtest-dev libbenchmark-dev
+    clang libclang-rt-14-dev
 )
 
 missing=()

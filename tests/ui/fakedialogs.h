@@ -11,13 +11,19 @@ public:
     bool askYesNo(const QString &title, const QString &prompt) override
     {
         asked << title + ": " + prompt;
+        calls << QStringLiteral("askYesNo");
         return answerYes;
     }
     void inform(const QString &title, const QString &prompt) override
     {
         informed << title + ": " + prompt;
+        calls << QStringLiteral("inform");
     }
-    QString chooseOpenFile() override { return openFile; }
+    QString chooseOpenFile() override
+    {
+        calls << QStringLiteral("chooseOpenFile");
+        return openFile;
+    }
     QString chooseSaveFile(const QString &, const QString &) override { return saveFile; }
 
     bool answerYes = true;
@@ -25,4 +31,5 @@ public:
     QString saveFile;
     QStringList asked;
     QStringList informed;
+    QStringList calls; // which dialogs were shown, in order
 };

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringDecoder>
 
 namespace tarnvale::ui {
 
@@ -38,6 +39,17 @@ void setBoxText(QLineEdit *box, const std::string &text)
 {
     box->setText(qs(text));
     box->setCursorPosition(0);
+}
+
+// Texts that came from a life-table file: single bytes, shown as UTF-8 when they are valid
+// UTF-8 and byte for byte (Latin-1) otherwise.
+QString fileText(const std::string &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(QByteArray::fromStdString(bytes));
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return text;
 }
 
 const QColor &endColor(EndColor color)
@@ -319,6 +331,8 @@ void Form1::connectHandlers()
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
+    connect(Command12, &QPushButton::clicked, this, &Form1::Command12_Click);
     connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
@@ -554,6 +568,79 @@ void Form1::Command4_Click()
     Command3->setEnabled(true);
     Command3->setFocus();
     Command4->setEnabled(false);
+}
+
+void Form1::Command11_Click()
+{
+    readDataFile(TableFormat::A);
+}
+
+void Form1::Command12_Click()
+{
+    readDataFile(TableFormat::B);
+}
+
+void Form1::readDataFile(TableFormat format)
+{
+    Dialogs &dialogs = m_owner.dialogs();
+    if (dialogs.askYesNo(QStringLiteral("Info for datafile input"),
+                         QStringLiteral("Do you want to see the format of the datafile?"))) {
+        const QString formatA = QStringLiteral("Write your datafile as:\n"
+                                               "age, fecundity, survival rate\n"
+                                               "\n"
+                                               "\"age,f(x),s(x)\" (This line is necessary)\n"
+                                               "0,0,1\n"
+                                               "1,0,0.9\n"
+                                               "2,1,1\n"
+                                               "3,2,0.5\n"
+                                               ".....");
+        const QString formatB = QStringLiteral("Write your datafile as:\n"
+                                               "age, survival rate, fecundity\n"
+                                               "\n"
+                                               "\"age,l(x),m(x)\" (This line is necessary)\n"
+                                               "0,1,0\n"
+                                               "1,1,0\n"
+                                               "2,0.9,1\n"
+                                               "3,0.8,1\n"
+                                               "4,0.5,3\n"
+                                               ".......");
+        dialogs.inform(QStringLiteral("Datafile format"),
+                       format == TableFormat::A ? formatA : formatB);
+    }
+
+    const std::string path = dialogs.chooseOpenFile().toStdString();
+    if (path.empty()) {
+        m_state.DataFilePath.clear();
+        return;
+    }
+    // A refused file leaves everything as it was, its name included.
+    const ReadResult read = ReadLifeTable(m_state, path, format);
+    if (!read.ok) {
+        dialogs.inform(QStringLiteral("Datafile input"), fileText(read.message));
+        return;
+    }
+    m_state.DataFilePath = path;
+
+    // The start of the table, fecundities in the first row and survival rates on the
+    // sub-diagonal; each changed cell runs the cell-change reaction.
+    for (int i = 0; i < 4; ++i) {
+        m[kFecundityCells[i]]->setText(fileText(TableText(m_state.Fecundity[i])));
+        m[kFecundityCells[i]]->setCursorPosition(0);
+    }
+    for (int i = 0; i < 3; ++i) {
+        m[kSurvivalCells[i]]->setText(fileText(TableText(m_state.Survival[i])));
+        m[kSurvivalCells[i]]->setCursorPosition(0);
+    }
+    // A new table makes every result on show stale, also when its first values read as the cells
+    // did before and no cell changed.
+    m_Change(0);
+
+    m_state.DataLoaded = "Yes";
+    for (QLineEdit *cell : m)
+        cell->setReadOnly(true);
+    for (int i = 2; i < 6; ++i)
+        Line[i]->hide();
+    Command1->setEnabled(true);
 }
 
 void Form1::Label4_Click()

@@ -2,6 +2,7 @@
 
 #include "core/search.h"
 #include "core/state.h"
+#include "io/lifetable.h"
 
 #include <QWidget>
 
@@ -41,6 +42,8 @@ public:
     void Command2_Click();
     void Command3_Click();
     void Command4_Click();
+    void Command11_Click();
+    void Command12_Click();
 
     // Buttons and labels that move between windows.
     void Label4_Click();
@@ -71,6 +74,7 @@ private:
     void setCellText(int index, const std::string &text);
     BracketTexts bracketTexts() const;
     void showAcceptedRoot(const std::string &caption, const CellTexts &cells);
+    void readDataFile(TableFormat format);
 
     WindowOwner &m_owner;
     AnalysisState &m_state;

@@ -1,7 +1,9 @@
 #include "ui/common/dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace tarnvale::ui {
@@ -22,12 +24,26 @@ void QtDialogs::inform(const QString &title, const QString &prompt)
 
 QString QtDialogs::chooseOpenFile()
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow());
+    const QString start
+        = m_openedFileBefore ? QString() : ExamplesFolder(QCoreApplication::applicationDirPath());
+    const QString file
+        = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), start);
+    if (!file.isEmpty())
+        m_openedFileBefore = true;
+    return file;
 }
 
 QString QtDialogs::chooseSaveFile(const QString &title, const QString &filter)
 {
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, QString(), filter);
+}
+
+QString ExamplesFolder(const QString &programFolder)
+{
+    if (programFolder.isEmpty())
+        return QString();
+    const QFileInfo examples(QDir(programFolder), QStringLiteral("examples"));
+    return examples.isDir() ? examples.absoluteFilePath() : QString();
 }
 
 } // namespace tarnvale::ui

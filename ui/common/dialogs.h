@@ -27,8 +27,17 @@ class QtDialogs : public Dialogs
 public:
     bool askYesNo(const QString &title, const QString &prompt) override;
     void inform(const QString &title, const QString &prompt) override;
+    // Opens in the example tables' folder until a file has been chosen once; from then on the
+    // dialog's own memory of the last folder decides.
     QString chooseOpenFile() override;
     QString chooseSaveFile(const QString &title, const QString &filter) override;
+
+private:
+    bool m_openedFileBefore = false;
 };
+
+// The folder "examples" inside `programFolder`, where the build puts the example life tables;
+// empty when there is none.
+QString ExamplesFolder(const QString &programFolder);
 
 } // namespace tarnvale::ui

@@ -1,0 +1,513 @@
+#include "io/lifetable.h"
+
+#include "core/numbertext.h"
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <optional>
+#include <streambuf>
+#include <string_view>
+#include <vector>
+
+namespace tarnvale {
+
+namespace {
+
+constexpr int kFieldsPerRecord = 3;
+constexpr int kEof = std::char_traits<char>::eof();
+
+bool isBlank(int c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(int c)
+{
+    return c == '\n' || c == '\r';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+// Bytes that never occur in a text file; their presence means the user picked something else.
+bool isControl(int c)
+{
+    return (c >= 0 && c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f;
+}
+
+// What one field of the file holds.
+enum class FieldKind { Empty, Number, TooLarge, Text };
+
+struct Field
+{
+    FieldKind kind = FieldKind::Empty;
+    TableValue value; // as stored in the state: empty, the number, or the text
+    std::string text; // the field as written, for messages
+    int line = 0; // line on which the field starts
+    bool startsLine = false; // nothing but blanks before it on its line
+};
+
+// The whole field, quoted or not, without the blanks around it, in the syntax the reader
+// accepts as a decimal number (see the header).
+bool isDecimalNumber(std::string_view s)
+{
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    int digits = 0;
+    while (i < s.size() && isDigit(s[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && isDigit(s[i])) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return false;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ++i;
+        int exponentDigits = 0;
+        while (i < s.size() && isDigit(s[i])) {
+            ++i;
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0)
+            return false;
+    }
+    return i == s.size();
+}
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && isBlank(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
+
+void classify(Field &field, std::string content)
+{
+    const std::string_view core = trimmed(content);
+    if (core.empty()) {
+        field.kind = FieldKind::Empty;
+        field.value = std::monostate {};
+    } else if (isDecimalNumber(core)) {
+        const ScannedNumber number = TextToNumber(core);
+        if (number.outOfRange) {
+            field.kind = FieldKind::TooLarge;
+            field.value = std::string(core);
+        } else {
+            field.kind = FieldKind::Number;
+            field.value = number.value;
+        }
+    } else {
+        field.kind = FieldKind::Text;
+        field.value = std::string(core);
+    }
+    field.text = std::string(core);
+}
+
+// Splits the stream into fields, one at a time, never holding more than one field. Every
+// character it consumes counts against the length of its line, so no file, however large or
+// strange, takes long or much memory before a field is delivered or refused.
+class FieldReader
+{
+public:
+    enum class Status { Field, End, Error };
+
+    explicit FieldReader(std::istream &in)
+        : m_buf(in.rdbuf())
+    {
+        // A byte-order mark is looked at before anything else, so it never counts as text.
+        for (int k = 0; k < 3 && m_buf; ++k) {
+            const int c = m_buf->sbumpc();
+            if (c == kEof)
+                break;
+            m_ahead.push_back(static_cast<char>(c));
+        }
+        if (m_ahead.starts_with("\xEF\xBB\xBF"))
+            m_ahead.clear();
+        else if (m_ahead.starts_with("\xFF\xFE") || m_ahead.starts_with("\xFE\xFF"))
+            m_utf16 = true;
+    }
+
+    bool utf16() const { return m_utf16; }
+    int line() const { return m_line; }
+    const std::string &problem() const { return m_problem; }
+    int problemLine() const { return m_problemLine; }
+
+    // True when no field is left: the last field ended at a line end or at the end of the file,
+    // and nothing follows. A field that ended with a comma is always followed by one more.
+    bool atEnd() { return !m_fieldFollows && peek() == kEof; }
+
+    Status next(Field &field)
+    {
+        if (atEnd())
+            return Status::End;
+        m_fieldFollows = false;
+        while (isBlank(peek()))
+            if (!consume())
+                return Status::Error;
+        field.line = m_line;
+        field.startsLine = m_onlyBlanksSoFar;
+
+        std::string content;
+        if (peek() == '"') {
+            if (!consume())
+                return Status::Error;
+            for (;;) {
+                const int c = peek();
+                if (c == kEof || isLineEnd(c))
+                    return fail(m_line, "opens a double quote that is not closed on that line.");
+                if (!consume())
+                    return Status::Error;
+                if (c == '"')
+                    break;
+                if (!append(content, c))
+                    return Status::Error;
+            }
+            // Whatever follows the closing quote up to the separator is a remark.
+            while (peek() != kEof && peek() != ',' && !isLineEnd(peek()))
+                if (!consume())
+                    return Status::Error;
+        } else {
+            while (peek() != kEof && peek() != ',' && !isLineEnd(peek())) {
+                const int c = peek();
+                if (!consume() || !append(content, c))
+                    return Status::Error;
+            }
+        }
+
+        const int end = peek();
+        if (end == ',') {
+            if (!consume())
+                return Status::Error;
+            m_fieldFollows = true;
+        } else if (isLineEnd(end)) {
+            consumeLineEnd();
+        }
+        classify(field, std::move(content));
+        return Status::Field;
+    }
+
+private:
+    int peek()
+    {
+        if (m_aheadPos < m_ahead.size())
+            return static_cast<unsigned char>(m_ahead[m_aheadPos]);
+        return m_buf ? m_buf->sgetc() : kEof;
+    }
+    void advance()
+    {
+        if (m_aheadPos < m_ahead.size())
+            ++m_aheadPos;
+        else
+            m_buf->sbumpc();
+    }
+
+    // Takes one character of a line (not a line end), refusing control characters and lines
+    // beyond the limit.
+    bool consume()
+    {
+        const int c = peek();
+        if (isControl(c)) {
+            fail(m_line,
+                 "holds a control character (code " + std::to_string(c)
+                     + "), so it is not a text file.");
+            return false;
+        }
+        if (++m_column > kMaxLineLength) {
+            fail(m_line, "is longer than " + std::to_string(kMaxLineLength) + " characters.");
+            return false;
+        }
+        m_onlyBlanksSoFar = m_onlyBlanksSoFar && isBlank(c);
+        advance();
+        return true;
+    }
+    void consumeLineEnd()
+    {
+        const int c = peek();
+        advance();
+        if (c == '\r' && peek() == '\n')
+            advance();
+        ++m_line;
+        m_column = 0;
+        m_onlyBlanksSoFar = true;
+    }
+    bool append(std::string &content, int c)
+    {
+        if (content.size() >= kMaxFieldLength) {
+            fail(m_line,
+                 "holds a field longer than " + std::to_string(kMaxFieldLength) + " characters.");
+            return false;
+        }
+        content.push_back(static_cast<char>(c));
+        return true;
+    }
+    Status fail(int line, std::string problem)
+    {
+        m_problemLine = line;
+        m_problem = std::move(problem);
+        return Status::Error;
+    }
+
+    std::streambuf *m_buf;
+    std::string m_ahead; // the first bytes, read early to look for a byte-order mark
+    std::size_t m_aheadPos = 0;
+    bool m_utf16 = false;
+    int m_line = 1;
+    std::size_t m_column = 0;
+    bool m_onlyBlanksSoFar = true;
+    bool m_fieldFollows = false;
+    std::string m_problem;
+    int m_problemLine = 0;
+};
+
+// A file's name in a message, whole.
+std::string named(const std::string &path)
+{
+    return "\"" + path + "\"";
+}
+
+// A field's text in a message, cut short when long.
+std::string quoted(const std::string &text)
+{
+    constexpr std::size_t shown = 40;
+    if (text.size() <= shown)
+        return "\"" + text + "\"";
+    return "\"" + text.substr(0, shown) + "...\"";
+}
+
+const char *const kNothingChanged = "\n\nNothing has been changed.";
+
+ReadResult refuse(const std::string &message)
+{
+    return {false, message + kNothingChanged};
+}
+
+ReadResult refuseAtLine(const std::string &name, int line, const std::string &problem)
+{
+    return refuse("Line " + std::to_string(line) + " of the file " + named(name) + " " + problem);
+}
+
+// The names of the fields of a record, as the format message calls them.
+const char *columnName(TableFormat format, int column)
+{
+    static constexpr std::array<const char *, 3> a
+        = {"age x", "fecundity f(x)", "survival rate s(x)"};
+    static constexpr std::array<const char *, 3> b
+        = {"age x", "survivorship l(x)", "fecundity m(x)"};
+    return (format == TableFormat::A ? a : b)[column];
+}
+
+// A record that does not begin a line usually means a header without its double quotes, a
+// missing header or a record with a field too many or too few: every later field has moved.
+std::string shiftHint(TableFormat format, const Field &first)
+{
+    if (first.startsLine)
+        return {};
+    return std::string(" This record does not begin at the start of a line, so the fields seem "
+                       "shifted: the first line must be a header in double quotes, such as ")
+        + (format == TableFormat::A ? "\"age,f(x),s(x)\"" : "\"age,l(x),m(x)\"")
+        + ", and each record must have exactly three fields.";
+}
+
+// The refusal when a field that a computation reads holds no usable number, or nothing.
+std::optional<ReadResult> requireNumber(const std::string &name, TableFormat format,
+                                        const Field &field, const std::string &what,
+                                        const Field &recordStart)
+{
+    std::string problem;
+    switch (field.kind) {
+    case FieldKind::Number:
+        return std::nullopt;
+    case FieldKind::Empty:
+        problem = "is empty, but it must be a number.";
+        break;
+    case FieldKind::TooLarge:
+        problem = "is " + field.text + ", a number too large to compute with.";
+        break;
+    case FieldKind::Text:
+        problem = "is " + quoted(field.text) + ", which is not a number.";
+        break;
+    }
+    return refuse("Line " + std::to_string(field.line) + " of the file " + named(name) + ": the "
+                  + what + " " + problem + shiftHint(format, recordStart));
+}
+
+bool equals(const Field &field, double value)
+{
+    return field.kind == FieldKind::Number && std::get<double>(field.value) == value;
+}
+
+using Record = std::array<Field, kFieldsPerRecord>;
+
+} // namespace
+
+ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::string &name,
+                         TableFormat format)
+{
+    FieldReader reader(in);
+    if (reader.utf16())
+        return refuse("The file " + named(name)
+                      + " is written in UTF-16. Save it as plain text (ANSI or UTF-8) and read "
+                        "it again.");
+
+    Field header;
+    switch (reader.next(header)) {
+    case FieldReader::Status::Error:
+        return refuseAtLine(name, reader.problemLine(), reader.problem());
+    case FieldReader::Status::End:
+        return refuse("The file " + named(name) + " is empty.");
+    case FieldReader::Status::Field:
+        break;
+    }
+
+    // The records read, the last one possibly the end marker; at most 201 of them.
+    std::vector<Record> records;
+    records.reserve(kMaxRecords);
+    int lastAgeClass = -1;
+    bool endedByRecord = false; // an age of -1 or an l(x) of 0 ended the table
+    for (int i = 0; i < kMaxRecords; ++i) {
+        Record record;
+        for (int k = 0; k < kFieldsPerRecord; ++k) {
+            const FieldReader::Status status = reader.next(record[k]);
+            if (status == FieldReader::Status::Error)
+                return refuseAtLine(name, reader.problemLine(), reader.problem());
+            if (status == FieldReader::Status::End) {
+                if (i == 0 && k == 0)
+                    return refuse("The file " + named(name)
+                                  + " has a header but no records after it.");
+                // Fields that are all empty and begin a line were blank lines.
+                bool blank = k > 0 && record[0].startsLine;
+                for (int j = 0; j < k; ++j)
+                    blank = blank && record[j].kind == FieldKind::Empty;
+                std::string message = "The file " + named(name)
+                    + " ends inside the record that starts on line "
+                    + std::to_string(k > 0 ? record[0].line : reader.line()) + ": the record has "
+                    + std::to_string(k) + " of its 3 fields.";
+                if (blank)
+                    message += " Blank lines after the last record count as empty fields; "
+                               "delete them.";
+                else if (k > 0)
+                    message += shiftHint(format, record[0]);
+                return refuse(message);
+            }
+        }
+        records.push_back(record);
+
+        if (equals(record[0], -1.0)) {
+            lastAgeClass = i - 1;
+            endedByRecord = true;
+            break;
+        }
+        if (format == TableFormat::B && equals(record[1], 0.0)) {
+            lastAgeClass = i - 1;
+            endedByRecord = true;
+            break;
+        }
+        for (int k = 0; k < kFieldsPerRecord; ++k) {
+            const std::string what
+                = std::string(columnName(format, k)) + " of age class " + std::to_string(i);
+            if (auto refusal = requireNumber(name, format, record[k], what, record[0]))
+                return *refusal;
+        }
+        if (reader.atEnd() || i == kMaxRecords - 1) {
+            lastAgeClass = i;
+            break;
+        }
+    }
+
+    if (lastAgeClass < 0) {
+        const Field &age = records[0][0];
+        return refuseAtLine(name, age.line,
+                            equals(age, -1.0) ? "starts with the age -1, which ends the table "
+                                                "before any age class."
+                                              : "starts with l(x) = 0, which ends the table "
+                                                "before any age class.");
+    }
+
+    // Format B: survival rates from consecutive survivorships, worked out before anything is
+    // stored so that a refusal still leaves the state as it was.
+    std::vector<double> survival;
+    if (format == TableFormat::B) {
+        if (endedByRecord) {
+            const Record &marker = records.back();
+            if (auto refusal
+                = requireNumber(name, format, marker[1],
+                                "survivorship l(x) of the record that ends the table", marker[0]))
+                return *refusal;
+        }
+        for (int i = 0; i <= lastAgeClass; ++i) {
+            const double divisor = std::get<double>(records[i][1].value);
+            // After the last record of a file that ended without a marker, the slot keeps what
+            // an earlier file put there.
+            const double dividend = i + 1 < static_cast<int>(records.size())
+                ? TableNumber(records[i + 1][1].value)
+                : TableNumber(state.Lx[i + 1]);
+            const double rate = dividend / divisor;
+            if (!std::isfinite(rate))
+                return refuse("Line " + std::to_string(records[i][1].line) + " of the file "
+                              + named(name) + ": the survival rate of age class "
+                              + std::to_string(i)
+                              + ", the next l(x) divided by this one, is too large to compute "
+                                "with.");
+            survival.push_back(rate);
+        }
+    }
+
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        state.AgeX[i] = records[i][0].value;
+        if (format == TableFormat::A) {
+            state.Fecundity[i] = records[i][1].value;
+            state.Survival[i] = records[i][2].value;
+        } else {
+            state.Lx[i] = records[i][1].value;
+            state.Mx[i] = records[i][2].value;
+        }
+    }
+    if (format == TableFormat::B) {
+        for (int i = 0; i <= lastAgeClass; ++i) {
+            state.Fecundity[i] = state.Mx[i];
+            state.Survival[i] = survival[i];
+        }
+    }
+    state.LastAgeClass = lastAgeClass;
+    return {true, {}};
+}
+
+ReadResult ReadLifeTable(AnalysisState &state, const std::string &path, TableFormat format)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    switch (status.type()) {
+    case fs::file_type::not_found:
+        return refuse("The file " + named(path) + " does not exist.");
+    case fs::file_type::directory:
+        return refuse(named(path) + " is a folder, not a file.");
+    case fs::file_type::regular:
+        break;
+    case fs::file_type::none:
+    case fs::file_type::unknown:
+        return refuse("The file " + named(path) + " cannot be opened for reading.");
+    default:
+        // Devices, pipes and sockets could block or never end.
+        return refuse(named(path) + " is not an ordinary file.");
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return refuse("The file " + named(path) + " cannot be opened for reading.");
+    return ReadLifeTable(state, in, path, format);
+}
+
+} // namespace tarnvale
