@@ -2,8 +2,8 @@
 
 #include "core/equation.h"
 #include "core/matrix.h"
-#include "ui/Graphfrm/graphfrm.h"
 #include "core/statistics.h"
+#include "ui/Graphfrm/graphfrm.h"
 #include "ui/ResultFrm/resultfrm.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
@@ -362,16 +362,14 @@ void Form1::Form_Load()
     Label18->show();
     Label19->show();
     m_owner.showBackform();
-    const bool splash = m_owner.showTitlform();
+    m_owner.showTitlform();
+    // Shown when the splash is dismissed.
     hide();
     Command2->setEnabled(false);
     Command3->setEnabled(false);
     Command4->setEnabled(false);
     Command6->setEnabled(false);
     ReadMatrixCells(m_state, cellTexts());
-    // The splash shows this window when it is dismissed; without one it is shown at once.
-    if (!splash)
-        show();
     Command1->setFocus();
 }
 
@@ -645,24 +643,19 @@ void Form1::readDataFile(TableFormat format)
 
 void Form1::Label4_Click()
 {
-    if (m_owner.showIntrofrm())
-        hide();
+    m_owner.showIntrofrm();
+    hide();
 }
 
 void Form1::Command5_Click()
 {
-    // Until the closing notice exists, "Quit" ends the program directly.
-    if (!m_owner.showCopyrigh()) {
-        m_owner.endProgram();
-        return;
-    }
     hide();
+    m_owner.showCopyrigh();
 }
 
 void Form1::Command6_Click()
 {
-    if (!m_owner.showGraphfrm())
-        return;
+    m_owner.showGraphfrm();
     hide();
     Graphfrm &graph = m_owner.graphfrm();
     graph.enablePlot();
@@ -678,8 +671,8 @@ void Form1::Command7_Click()
 
 void Form1::Command8_Click()
 {
-    if (m_owner.showHowto())
-        hide();
+    m_owner.showHowto();
+    hide();
 }
 
 void Form1::Command9_Click()
@@ -689,20 +682,20 @@ void Form1::Command9_Click()
 
 void Form1::Command10_Click()
 {
-    if (m_owner.showReferenc())
-        hide();
+    m_owner.showReferenc();
+    hide();
 }
 
 void Form1::Command13_Click()
 {
-    if (m_owner.showQuiz())
-        hide();
+    m_owner.showQuiz();
+    hide();
 }
 
 void Form1::Command14_Click()
 {
-    if (m_owner.showResultFrm())
-        hide();
+    m_owner.showResultFrm();
+    hide();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

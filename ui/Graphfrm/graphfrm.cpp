@@ -375,8 +375,8 @@ void Graphfrm::closeEvent(QCloseEvent *event)
     // Form_Unload: back to the main window; this window is built afresh when next needed.
     event->accept();
     hide();
-    m_owner.form1().show();
-    m_owner.graphfrmUnloaded();
+    m_owner.showForm1();
+    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

@@ -92,7 +92,9 @@ void ResultFrm::closeEvent(QCloseEvent *event)
 {
     // Closed through its frame: back to the main window; the next "Results" builds it afresh.
     event->accept();
-    m_owner.discardResultFrm();
+    hide();
+    m_owner.showForm1();
+    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

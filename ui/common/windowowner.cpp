@@ -1,16 +1,15 @@
 #include "ui/common/windowowner.h"
 
 #include "core/statistics.h"
-#include "ui/Form1/form1.h"
-#include "ui/Graphfrm/graphfrm.h"
-#include "ui/ResultFrm/resultfrm.h"
 #include "ui/Backform/backform.h"
 #include "ui/Copyrigh/copyrigh.h"
 #include "ui/Form1/form1.h"
+#include "ui/Graphfrm/graphfrm.h"
 #include "ui/Howto/howto.h"
 #include "ui/Introfrm/introfrm.h"
 #include "ui/Quiz/quiz.h"
 #include "ui/Referenc/referenc.h"
+#include "ui/ResultFrm/resultfrm.h"
 #include "ui/Vater/vater.h"
 #include "ui/common/printing.h"
 #include "ui/titlform/titlform.h"
@@ -72,10 +71,8 @@ WindowOwner::~WindowOwner()
 
 void WindowOwner::start()
 {
-    Form1 &main = form1();
-    main.Form_Load();
-    if (!showTitlform())
-        main.show();
+    // Shows the background and the splash; the splash shows Form1 when it is dismissed.
+    form1().Form_Load();
 }
 
 Form1 &WindowOwner::form1()
@@ -104,54 +101,42 @@ ResultFrm &WindowOwner::resultFrm()
     return *m_resultFrm;
 }
 
-void WindowOwner::discardResultFrm()
-{
-    if (m_resultFrm)
-        m_resultFrm->deleteLater();
-    m_resultFrm = nullptr;
-    form1().show();
-}
-
-bool WindowOwner::showIntrofrm()
+void WindowOwner::showIntrofrm()
 {
     showInFront(loaded(m_introfrm, *this));
-    return true;
 }
-bool WindowOwner::showHowto()
+
+void WindowOwner::showHowto()
 {
     showInFront(loaded(m_howto, *this));
-    return true;
 }
-bool WindowOwner::showReferenc()
+
+void WindowOwner::showReferenc()
 {
     showInFront(loaded(m_referenc, *this));
-    return true;
 }
-bool WindowOwner::showQuiz()
+
+void WindowOwner::showQuiz()
 {
     showInFront(loaded(m_quiz, *this));
-    return true;
 }
-bool WindowOwner::showResultFrm()
+
+void WindowOwner::showResultFrm()
 {
-    ResultFrm &window = resultFrm();
-    window.show();
-    window.activateWindow();
-    return true;
+    showInFront(&resultFrm());
 }
-bool WindowOwner::showGraphfrm()
+
+void WindowOwner::showGraphfrm()
 {
-    Graphfrm &window = graphfrm();
-    window.show();
-    window.activateWindow();
-    return true;
+    showInFront(&graphfrm());
 }
-bool WindowOwner::showCopyrigh()
+
+void WindowOwner::showCopyrigh()
 {
     showInFront(loaded(m_copyrigh, *this));
-    return true;
 }
-bool WindowOwner::showBackform()
+
+void WindowOwner::showBackform()
 {
     if (!m_backform) {
         m_backform = new Backform(*this);
@@ -160,19 +145,16 @@ bool WindowOwner::showBackform()
             m_backform->setGeometry(screen->availableGeometry());
     }
     m_backform->showMaximized();
-    return true;
 }
 
-bool WindowOwner::showTitlform()
+void WindowOwner::showTitlform()
 {
     showInFront(loaded(m_titlform, *this));
-    return true;
 }
 
-bool WindowOwner::showVater()
+void WindowOwner::showVater()
 {
     showInFront(loaded(m_vater, *this));
-    return true;
 }
 
 void WindowOwner::showForm1()
@@ -193,6 +175,10 @@ void WindowOwner::discard(QWidget *window)
         m_quiz = nullptr;
     else if (window == m_copyrigh)
         m_copyrigh = nullptr;
+    else if (window == m_graphfrm)
+        m_graphfrm = nullptr;
+    else if (window == m_resultFrm)
+        m_resultFrm = nullptr;
     else
         return;
     // It is still inside its own close event; delete it once that is over.
@@ -211,14 +197,6 @@ void WindowOwner::graphfrmRootAccepted()
         graphfrm().setSADEnabled(true);
     else if (m_graphfrm)
         m_graphfrm->setSADEnabled(false);
-}
-
-void WindowOwner::graphfrmUnloaded()
-{
-    // Deleted once the close event that led here has been handled.
-    if (m_graphfrm)
-        m_graphfrm->deleteLater();
-    m_graphfrm.clear();
 }
 
 void WindowOwner::printWindow(QWidget *window)

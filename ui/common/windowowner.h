@@ -46,18 +46,17 @@ public:
     // last accepted root) but not shown.
     ResultFrm &resultFrm();
 
-    // Windows of the information, results, graph and closing sequences. Each shows its window
-    // modeless, creating it on first use, and returns false while this build has no such window.
-    bool showIntrofrm();
-    bool showHowto();
-    bool showReferenc();
-    bool showQuiz();
-    bool showResultFrm();
-    bool showGraphfrm();
-    bool showCopyrigh();
-    bool showBackform();
-    bool showTitlform();
-    bool showVater();
+    // Each shows its window modeless and in front, creating it on first use.
+    void showIntrofrm();
+    void showHowto();
+    void showReferenc();
+    void showQuiz();
+    void showResultFrm();
+    void showGraphfrm();
+    void showCopyrigh();
+    void showBackform();
+    void showTitlform();
+    void showVater();
 
     // Brings the main window back in front, as every way out of another window does.
     void showForm1();
@@ -74,13 +73,6 @@ public:
     // being created (not shown) for this if needed. A root of 0 or below has no stable age
     // distribution to draw, so "SAD" is not offered then.
     void graphfrmRootAccepted();
-
-    // The graph window was closed through its frame: it is discarded and rebuilt when next used.
-    void graphfrmUnloaded();
-
-    // "Population parameters" was closed through its frame: it is discarded, to be built
-    // afresh when next used, and the main window comes back.
-    void discardResultFrm();
 
     // Prints an image of `window` on the default printer, or offers a PDF file when there is
     // none.
