@@ -1,5 +1,7 @@
 #include "core/curve.h"
 
+#include "core/search.h"
+
 #include "core/numbertext.h"
 
 #include <cfloat>
@@ -119,19 +121,6 @@ std::string unreadable(std::string_view text, const char *caption)
 
 } // namespace
 
-double EvaluateTable(const AnalysisState &state, double x, double &survivalProduct)
-{
-    const int n = state.LastAgeClass.value_or(0);
-    double f = std::pow(x, n + 1) - std::pow(x, n) * TableNumber(state.Fecundity[0]);
-    double product = 1.0;
-    for (int i = 0; i < n; ++i) {
-        product = TableNumber(state.Survival[i]) * product;
-        f = f - std::pow(x, n - i - 1) * (TableNumber(state.Fecundity[i + 1]) * product);
-    }
-    survivalProduct = product;
-    return f;
-}
-
 double EvaluateMatrixCurve(const AnalysisState &state, double x)
 {
     const std::array<float, 16> &a = state.MatrixCell;
@@ -186,7 +175,7 @@ PlotResult PlotCurve(AnalysisState &state, std::string_view x1Text, std::string_
                           "most "
                         + NumberToText(FLT_MAX)
                         + "). The curve was not drawn; choose a smaller range."};
-        pointX[i] = static_cast<float>(x);
+        pointX[i] = ToSingle(x);
         plotFx[i]
             = table ? EvaluateTable(state, x, survivalProduct) : EvaluateMatrixCurve(state, x);
         if (!std::isfinite(plotFx[i]))

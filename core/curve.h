@@ -18,12 +18,6 @@ struct PlotResult
     std::string message;
 };
 
-// f(x) of the life table (data-file mode), with N = LastAgeClass, F = Fecundity, S = Survival:
-// x^(N+1) - x^N * F(0), then for i = 0 ... N-1 the running survivorship l = S(i) * l and the term
-// x^(N-i-1) * (F(i+1) * l) subtracted, in that order, each power a direct power. Reads the table
-// only; `survivalProduct` receives l(N), the last running product. N must lie in 0 ... 2000.
-double EvaluateTable(const AnalysisState &state, double x, double &survivalProduct);
-
 // f(x) of the matrix as the curve computes it: from the single-precision copies MatrixCell, each
 // product of cells rounded to single precision, powers of x and the sums in double precision.
 double EvaluateMatrixCurve(const AnalysisState &state, double x);

@@ -115,6 +115,13 @@ double EvaluateCharacteristic(AnalysisState &state, const CellTexts &cells, doub
     return EvaluateCharacteristicTerms(state, cells, x).value;
 }
 
+double EvaluateTable(const AnalysisState &state, double x, double &survivalProduct)
+{
+    const Evaluation e = evaluateTable(state, x);
+    survivalProduct = e.survivalProduct.value_or(survivalProduct);
+    return e.value.value;
+}
+
 double MidpointOf(double a, double b)
 {
     const double m = (a + b) / 2;
@@ -162,7 +169,7 @@ TrialResult TryBracket(AnalysisState &state, const CellTexts &cells, const std::
     state.Fx2 = f2.value.value;
     if (f2.survivalProduct)
         state.SurvivalProduct = f2.survivalProduct;
-    state.SearchPointX.assign({static_cast<float>(x1.value), static_cast<float>(x2.value)});
+    state.SearchPointX.assign({ToSingle(x1.value), ToSingle(x2.value)});
     if (result.accepted) {
         state.Midpoint = MidpointOf(x1.value, x2.value);
         result.midpointText = NumberToText(state.Midpoint);
@@ -212,7 +219,7 @@ StepResult BisectStep(AnalysisState &state, const CellTexts &cells, const std::s
     if (f3.survivalProduct)
         state.SurvivalProduct = f3.survivalProduct;
     state.Fx3 = f3.value.value;
-    state.SearchPointX.push_back(static_cast<float>(x3.value));
+    state.SearchPointX.push_back(ToSingle(x3.value));
     return result;
 }
 

@@ -38,6 +38,10 @@ double EvaluateCharacteristic(AnalysisState &state, const CellTexts &cells, doub
 CharacteristicValue EvaluateCharacteristicTerms(AnalysisState &state, const CellTexts &cells,
                                                 double x);
 
+// f(x) of the life table alone (data-file mode), in the order EvaluateCharacteristic uses; reads
+// the table only, and `survivalProduct` receives l(n). NaN when the table has no age class.
+double EvaluateTable(const AnalysisState &state, double x, double &survivalProduct);
+
 // (a + b) / 2, also for ends whose sum leaves the double range.
 double MidpointOf(double a, double b);
 

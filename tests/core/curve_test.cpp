@@ -1,4 +1,5 @@
 #include "core/curve.h"
+#include "core/search.h"
 
 #include <gtest/gtest.h>
 
