@@ -77,8 +77,10 @@ void WindowOwner::start()
 
 Form1 &WindowOwner::form1()
 {
-    if (!m_form1)
+    if (!m_form1) {
         m_form1 = new Form1(*this);
+        centreOnScreen(m_form1);
+    }
     return *m_form1;
 }
 
@@ -87,6 +89,7 @@ Graphfrm &WindowOwner::graphfrm()
     if (!m_graphfrm) {
         m_graphfrm = new Graphfrm(*this);
         m_graphfrm->Form_Load();
+        centreOnScreen(m_graphfrm);
     }
     return *m_graphfrm;
 }
@@ -95,6 +98,7 @@ ResultFrm &WindowOwner::resultFrm()
 {
     if (!m_resultFrm) {
         m_resultFrm = new ResultFrm(*this);
+        centreOnScreen(m_resultFrm);
         // A window built afresh after a close shows the results that are still current.
         m_resultFrm->showParameters(PopulationParameters(m_state));
     }
