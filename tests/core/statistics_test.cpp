@@ -84,10 +84,11 @@ TEST(AcceptRoot, EveryoneInTheFirstAgeClass)
 
 TEST(AcceptRoot, DecliningPopulation)
 {
-    const CellTexts cells
-        = withCells({{1, "0.5"}, {2, "0.5"}, {3, "0.5"}, {4, "0.5"}, {9, "0.5"}, {14, "0.5"}});
+    // R0 < 1 and 0 < lambda < 1: r and the doubling time are negative, T stays positive.
     AnalysisState state;
-    const SearchRun run = RunSearch(state, cells, "0", "2");
+    const SearchRun run = RunSearch(
+        state, withCells({{1, "0.5"}, {2, "0.5"}, {3, "0.5"}, {4, "0.5"}, {9, "0.5"}, {14, "0.5"}}),
+        "0", "2");
     ASSERT_TRUE(run.accepted);
     EXPECT_EQ(state.NetReproductiveRate, 0.4375);
     EXPECT_TRUE(*state.Lambda > 0 && *state.Lambda < 1) << *state.Lambda;
@@ -132,11 +133,12 @@ TEST(AcceptRoot, AcceptingAgainOverwritesEveryResult)
 {
     AnalysisState state;
     state.StableAgeDist[10] = 7; // beyond the matrix's four age classes: never touched
-    state.NetReproductiveRate = 1.75;
+    state.NetReproductiveRate = 1.75; // every step writes it; only an acceptance shows it
+    EXPECT_EQ(PopulationParameters(state), PopulationParameterTexts {});
+
     state.X3 = 1.21978759765625;
     AcceptRoot(state, kDefaultCellTexts);
     EXPECT_NEAR(*state.StableAgeDist[3], 0.073126, 5e-7);
-
     state.X3 = -1;
     const PopulationParameterTexts undefined = AcceptRoot(state, kDefaultCellTexts);
     EXPECT_EQ(undefined.finiteRate, "-1");
@@ -144,13 +146,6 @@ TEST(AcceptRoot, AcceptingAgainOverwritesEveryResult)
     EXPECT_EQ(sad(state), std::vector<double>(4, -1));
     EXPECT_EQ(state.StableAgeDist[10], 7.0);
     EXPECT_EQ(state.BirthRate, 0.0);
-}
-
-TEST(PopulationParameters, EmptyBeforeTheFirstAcceptance)
-{
-    AnalysisState state;
-    state.NetReproductiveRate = 1.75; // every step writes it; only an acceptance shows it
-    EXPECT_EQ(PopulationParameters(state), PopulationParameterTexts {});
 }
 
 TEST(ComputeStableAgeDistribution, WeightsBeyondTheDoubleRange)
@@ -248,8 +243,9 @@ TEST(RootSearch, AgreesWithPowerIterationOnRandomPopulations)
         std::vector<double> f(4), s(3);
         for (int i = 0; i < 4; ++i)
             f[i] = put(i, fecundity(random));
+        const int survivalCells[] = {4, 9, 14};
         for (int i = 0; i < 3; ++i)
-            s[i] = put(kSurvivalCells[i], survival(random));
+            s[i] = put(survivalCells[i], survival(random));
         compareWithEigen(f, s, "10", &cells);
     }
 }
