@@ -18,15 +18,11 @@ TEST(CheckMatrixCells, ResetsInvalidRelevantCellsInItsFixedOrder)
     };
     const Case cases[] = {
         {"defaults are valid", {}, {}},
-        {"survival of exactly 0 is invalid", {{14, "0"}}, {{14, "0.5"}}},
         {"survival of exactly 1 is valid", {{4, "1"}, {9, "1"}, {14, "1"}}, {}},
         {"survival above 1", {{9, "1.0000001"}}, {{9, "1"}}},
-        {"negative survival", {{4, "-0.5"}}, {{4, "0.5"}}},
         {"fecundity of exactly 0 is valid", {{0, "0"}, {1, "0"}, {2, "0"}, {3, "0"}}, {}},
-        {"negative fecundity", {{2, "-1"}}, {{2, "2"}}},
         {"text reads as 0: kept as a fecundity", {{1, "abc"}}, {}},
         {"text reads as 0: reset as a survival rate", {{9, "abc"}}, {{9, "1"}}},
-        {"empty survival cell", {{14, ""}}, {{14, "0.5"}}},
         {"beyond the double range", {{0, "1e400"}, {14, "-1e999"}}, {{14, "0.5"}, {0, "0"}}},
         {"every relevant cell, in order",
          {{0, "-1"}, {1, "-1"}, {2, "-1"}, {3, "-1"}, {4, "0"}, {9, "0"}, {14, "0"}},
