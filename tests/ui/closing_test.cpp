@@ -1,12 +1,8 @@
 #include "program.h"
 
-#include "ui/Copyrigh/copyrigh.h"
-
 #include <QDate>
 #include <QDir>
 #include <QGroupBox>
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
 
 using namespace tarnvale;
@@ -14,26 +10,17 @@ using namespace tarnvale::ui;
 
 namespace {
 
-template<typename T = QWidget> T *child(QWidget *window, const char *name)
+QString textOf(QWidget *window, const char *name)
 {
-    T *found = window ? window->findChild<T *>(QString::fromLatin1(name)) : nullptr;
-    if (!found)
-        qFatal("no control named %s", name);
-    return found;
-}
-
-QString labelText(QWidget *window, const char *name)
-{
-    return child<QLabel>(window, name)->text();
+    return Program::textOf(Program::childOf(window, QString::fromLatin1(name)));
 }
 
 // The parts of the analysis a closing window could spoil.
 struct Snapshot
 {
-    std::array<float, 16> cells;
-    std::string equation;
-    CellTexts cellTexts;
-    QString equationBox;
+    AnalysisState state;
+    QStringList cells;
+    QString equation;
     bool tryEnabled;
 
     bool operator==(const Snapshot &) const = default;
@@ -41,9 +28,29 @@ struct Snapshot
 
 Snapshot snapshot(Program &p)
 {
-    return {p.state.MatrixCell, p.state.EquationText, p.form1().cellTexts(),
-            p.control<QPlainTextEdit>("Text1")->toPlainText(), p.button("Command2")->isEnabled()};
+    return {p.state, p.cellTexts(), p.equation(), p.button("Command2")->isEnabled()};
 }
+
+QWidget *quit(Program &p)
+{
+    return p.openFromForm1(p.button("Command5"), "Copyrigh");
+}
+
+// Windows whose close through the frame ends the program.
+struct Ending
+{
+    const char *name;
+    QWidget *(*window)(Program &p);
+};
+const Ending kEndings[] = {
+    {"main window", [](Program &p) -> QWidget * { return &p.form1(); }},
+    {"background", [](Program &p) { return p.topLevel("Backform"); }},
+    {"dedication",
+     [](Program &p) {
+         QTest::mouseClick(Program::childOf(quit(p), "cmdCommand1"), Qt::LeftButton);
+         return p.topLevel("Vater");
+     }},
+};
 
 } // namespace
 
@@ -51,35 +58,7 @@ class ClosingTest : public QObject
 {
     Q_OBJECT
 
-private:
-    static QWidget *quit(Program &p)
-    {
-        QTest::mouseClick(p.button("Command5"), Qt::LeftButton);
-        QWidget *notice = p.topLevel("Copyrigh");
-        if (!notice || !notice->isVisible() || p.form1().isVisible())
-            return nullptr;
-        return notice;
-    }
-
 private slots:
-    void noticeTextsCarryTheYearTheyAreGiven()
-    {
-        QCOMPARE(BuildCitationText(2031),
-                 QStringLiteral("If you use this program in your research, please cite the "
-                                "following  reference in your paper:\n\nThe Tarnvale authors. "
-                                "2031. Tarnvale: the dominant root of the Lewis-Leslie matrix, a "
-                                "teaching program. Published by the Tarnvale authors with its "
-                                "source code."));
-        QCOMPARE(BuildNoticeLine(1999), QStringLiteral("Copyright (C) 1999 the Tarnvale authors."));
-        QCOMPARE(BuildNewVersionText(),
-                 QStringLiteral("You can get new version of this program at:\n"
-                                "1. the release page of the Tarnvale project\n"
-                                "(the Tarnvale authors)\n"
-                                "2. the source repository of Tarnvale\n"
-                                "(the Tarnvale authors)\n"
-                                "3. the teacher or colleague who gave you this copy"));
-    }
-
     void quitShowsTheNoticeWithThisYear()
     {
         Program p;
@@ -87,23 +66,23 @@ private slots:
         QVERIFY(notice);
         QCOMPARE(notice->windowTitle(), QStringLiteral("Copyright"));
         const int year = QDate::currentDate().year();
-        QCOMPARE(labelText(notice, "lblLabel7"), BuildCitationText(year));
-        QCOMPARE(labelText(notice, "lblLabel6"), BuildNewVersionText());
-        QCOMPARE(labelText(notice, "lblLabel5"), BuildNoticeLine(year));
-        QVERIFY(labelText(notice, "lblLabel5").contains(QString::number(year)));
-        QCOMPARE(labelText(notice, "lblLabel1"), QString());
-        QCOMPARE(labelText(notice, "lblLabel2"),
-                 QStringLiteral("Tarnvale is a program for teaching and research in population "
-                                "ecology. You may use it, copy it and pass it on free of charge, "
-                                "as long as these notices go with it."));
-        QCOMPARE(labelText(notice, "lblLabel3"),
-                 QStringLiteral("It comes as it is, without warranty of any kind: check every "
-                                "result you publish by an independent calculation."));
-        QCOMPARE(labelText(notice, "lblLabel4"),
-                 QStringLiteral("Its texts and pictures were made for Tarnvale by the Tarnvale "
-                                "authors."));
-        QVERIFY(!child<QLabel>(notice, "picPicture1")->pixmap().isNull());
-        QCOMPARE(child<QPushButton>(notice, "cmdCommand1")->text(), QStringLiteral("OK"));
+        const std::pair<const char *, QString> texts[] = {
+            {"lblLabel5", QStringLiteral("Copyright (C) %1 the Tarnvale authors.").arg(year)},
+            {"lblLabel7",
+             QStringLiteral("If you use this program in your research, please cite the "
+                            "following  reference in your paper:\n\nThe Tarnvale authors. %1. "
+                            "Tarnvale: the dominant root of the Lewis-Leslie matrix, a teaching "
+                            "program. Published by the Tarnvale authors with its source code.")
+                 .arg(year)},
+            {"cmdCommand1", QStringLiteral("OK")},
+        };
+        for (const auto &[name, text] : texts)
+            QCOMPARE(textOf(notice, name), text);
+        // The notices of use, warranty and where to get new versions, under an empty first line.
+        QCOMPARE(textOf(notice, "lblLabel1"), QString());
+        for (const char *name : {"lblLabel2", "lblLabel3", "lblLabel4", "lblLabel6"})
+            QVERIFY2(!textOf(notice, name).isEmpty(), name);
+        QVERIFY(!Program::childOf<QLabel>(notice, "picPicture1")->pixmap().isNull());
         QVERIFY(!p.windows->ended());
     }
 
@@ -114,81 +93,68 @@ private slots:
         Program p;
         p.typeInCell(3, QStringLiteral("2"));
         p.enterInCell(3);
-        QTest::mouseClick(p.button("Command1"), Qt::LeftButton);
+        p.click("Command1");
         const Snapshot before = snapshot(p);
-        QVERIFY(!before.equation.empty());
 
         QWidget *notice = quit(p);
         QVERIFY(notice);
-        child<QLabel>(notice, "lblLabel7")->setText(QStringLiteral("old"));
+        const QString citation = textOf(notice, "lblLabel7");
+        Program::childOf<QLabel>(notice, "lblLabel7")->setText(QStringLiteral("old"));
         Program::closeThroughFrame(notice);
-
-        QVERIFY(p.form1().isVisible());
+        QVERIFY(p.backOnForm1());
         QVERIFY(!p.windows->ended());
         QVERIFY(!p.topLevel("Copyrigh"));
         QVERIFY(snapshot(p) == before);
 
         QWidget *again = quit(p);
         QVERIFY(again);
-        QCOMPARE(labelText(again, "lblLabel7"), BuildCitationText(QDate::currentDate().year()));
+        QCOMPARE(textOf(again, "lblLabel7"), citation);
     }
 
-    void okLeadsToTheDedication()
-    {
-        Program p;
-        QWidget *notice = quit(p);
-        QTest::mouseClick(child(notice, "cmdCommand1"), Qt::LeftButton);
-        QVERIFY(!notice->isVisible());
-        QVERIFY(!p.form1().isVisible());
-        QWidget *dedication = p.topLevel("Vater");
-        QVERIFY(dedication);
-        QVERIFY(dedication->isVisible());
-        QCOMPARE(dedication->windowTitle(), QStringLiteral("Dedication"));
-        QCOMPARE(child<QPushButton>(dedication, "Command1")->text(),
-                 QStringLiteral("God rest his soul"));
-
-        // The photograph sits in the middle of its frame, within a pixel of rounding.
-        auto *frame = child<QGroupBox>(dedication, "Frame1");
-        auto *photo = child<QLabel>(dedication, "Picture2");
-        QCOMPARE(photo->parentWidget(), frame);
-        QVERIFY(!photo->pixmap().isNull());
-        QVERIFY(qAbs((frame->width() - photo->width()) / 2.0 - photo->x()) <= 1.0);
-        QVERIFY(qAbs((frame->height() - photo->height()) / 2.0 - photo->y()) <= 1.0);
-        QVERIFY(!p.windows->ended());
-    }
-
-    void theDedicationButtonEndsTheProgramAndWritesNoFile()
+    void okLeadsToTheDedicationWhoseButtonEndsTheProgramAndWritesNoFile()
     {
         QTemporaryDir dir;
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
         {
             Program p;
-            QTest::mouseClick(p.button("Command1"), Qt::LeftButton);
+            p.click("Command1");
             const Snapshot analysis = snapshot(p);
             QWidget *notice = quit(p);
-            QTest::mouseClick(child(notice, "cmdCommand1"), Qt::LeftButton);
+            QTest::mouseClick(Program::childOf(notice, "cmdCommand1"), Qt::LeftButton);
+            QVERIFY(!notice->isVisible() && !p.form1().isVisible());
             QWidget *dedication = p.topLevel("Vater");
-            QTest::mouseClick(child(dedication, "Command1"), Qt::LeftButton);
+            QVERIFY(dedication && dedication->isVisible());
+            QCOMPARE(dedication->windowTitle(), QStringLiteral("Dedication"));
+            QCOMPARE(textOf(dedication, "Command1"), QStringLiteral("God rest his soul"));
+            // The photograph sits in the middle of its frame, within a pixel of rounding.
+            auto *frame = Program::childOf<QGroupBox>(dedication, "Frame1");
+            auto *photo = Program::childOf<QLabel>(dedication, "Picture2");
+            QCOMPARE(photo->parentWidget(), frame);
+            QVERIFY(!photo->pixmap().isNull());
+            QVERIFY(qAbs((frame->width() - photo->width()) / 2.0 - photo->x()) <= 1.0);
+            QVERIFY(qAbs((frame->height() - photo->height()) / 2.0 - photo->y()) <= 1.0);
+            QVERIFY(!p.windows->ended());
 
+            QTest::mouseClick(Program::childOf(dedication, "Command1"), Qt::LeftButton);
             QVERIFY(p.windows->ended());
             for (QWidget *window : QApplication::topLevelWidgets())
                 QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
             QVERIFY(snapshot(p) == analysis);
-            QVERIFY(p.dialogs.asked.isEmpty());
-            QVERIFY(p.dialogs.informed.isEmpty());
+            QVERIFY(p.dialogs.calls.isEmpty());
         }
         QVERIFY(QDir::setCurrent(before));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList());
+        QVERIFY(QDir(dir.path()).isEmpty());
     }
 
-    void closingTheDedicationByItsFrameEndsTheProgram()
+    void closingTheseWindowsByTheirFrameEndsTheProgram_data() { addRows(kEndings); }
+    void closingTheseWindowsByTheirFrameEndsTheProgram()
     {
         Program p;
-        QWidget *notice = quit(p);
-        QTest::mouseClick(child(notice, "cmdCommand1"), Qt::LeftButton);
-        p.topLevel("Vater")->close();
+        QWidget *window = fetchRow(kEndings).window(p);
+        QVERIFY(window && window->isVisible());
+        QVERIFY(!p.windows->ended());
+        window->close();
         QVERIFY(p.windows->ended());
         QVERIFY(!p.form1().isVisible());
     }

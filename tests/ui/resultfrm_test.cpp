@@ -1,33 +1,15 @@
 #include "program.h"
 
 #include "ui/ResultFrm/resultfrm.h"
-#include "ui/common/twips.h"
-
-#include <QLabel>
 
 using namespace tarnvale;
 using namespace tarnvale::ui;
 
 namespace {
 
-template<typename T> T *child(ResultFrm &window, const char *name)
+QString boxText(QWidget &window, const char *name)
 {
-    T *found = window.findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control named %s", name);
-    return found;
-}
-
-// Runs the worked search of the default matrix to its accepted root.
-void acceptDefaultRoot(Program &p)
-{
-    QTest::mouseClick(p.button("Command1"), Qt::LeftButton);
-    QTest::mouseClick(p.button("Command2"), Qt::LeftButton);
-    for (int step = 0; step < 15; ++step) {
-        QTest::mouseClick(p.button("Command3"), Qt::LeftButton);
-        if (step < 14)
-            QTest::mouseClick(p.button("Command4"), Qt::LeftButton);
-    }
+    return Program::childOf<QLineEdit>(&window, QString::fromLatin1(name))->text();
 }
 
 } // namespace
@@ -37,104 +19,70 @@ class ResultFrmTest : public QObject
     Q_OBJECT
 
 private slots:
-    void layoutFollowsTheTwipPositions()
+    void captionsStandInTheirRowsAndTheBoxesStartEmpty()
     {
         Program p;
         ResultFrm &w = p.windows->resultFrm();
-        QCOMPARE(w.objectName(), QStringLiteral("ResultFrm"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Population parameters"));
-        QCOMPARE(w.size(), QSize(Twips(7620), Twips(6120)));
-
-        struct Row
-        {
-            int top;
-            const char *label, *caption, *box;
+        const std::array<const char *, 3> rows[] = {
+            {"Label1", "Finite rate of increase:", "Text1"},
+            {"Label5", "Intrisic rate of increase:", "Text5"},
+            {"Label2", "Net reproductive rate:", "Text2"},
+            {"Label3", "Mean generation time:", "Text3"},
+            {"Label4", "Doubling time:", "Text4"},
+            {"Label6", "Birth rate at SAD:", "Text6"},
+            {"Label7", "Survival rate at SAD:", "Text7"},
+            {"Label8", "Death rate at SAD:", "Text8"},
         };
-        const Row rows[] = {
-            {600, "Label1", "Finite rate of increase:", "Text1"},
-            {1200, "Label5", "Intrisic rate of increase:", "Text5"},
-            {1800, "Label2", "Net reproductive rate:", "Text2"},
-            {2400, "Label3", "Mean generation time:", "Text3"},
-            {3000, "Label4", "Doubling time:", "Text4"},
-            {3600, "Label6", "Birth rate at SAD:", "Text6"},
-            {4200, "Label7", "Survival rate at SAD:", "Text7"},
-            {4800, "Label8", "Death rate at SAD:", "Text8"},
-        };
-        for (const Row &row : rows) {
-            auto *label = child<QLabel>(w, row.label);
-            auto *box = child<QLineEdit>(w, row.box);
-            QCOMPARE(label->text(), QString::fromLatin1(row.caption));
-            QCOMPARE(label->x(), Twips(720));
-            QCOMPARE(label->y(), Twips(row.top));
-            QCOMPARE(label->width(), Twips(2535));
-            QCOMPARE(box->geometry(), TwipsRect(3360, row.top, 3615, 495));
-            QCOMPARE(label->font().pointSizeF(), 12.0);
-            QCOMPARE(box->font().pointSizeF(), 14.4);
-            QCOMPARE(box->text(), QString()); // no root accepted yet
+        int above = -1;
+        for (const auto &[labelName, caption, boxName] : rows) {
+            auto *label = Program::childOf<QLabel>(&w, labelName);
+            auto *box = Program::childOf<QLineEdit>(&w, boxName);
+            QCOMPARE(label->text(), QString::fromLatin1(caption));
+            QCOMPARE(box->y(), label->y());
+            QVERIFY2(label->y() > above, labelName);
+            above = label->y();
+            QCOMPARE(box->text(), QString());
         }
-        auto *back = child<QPushButton>(w, "Command1");
-        QCOMPARE(back->text(), QStringLiteral("Back to the main form"));
-        QCOMPARE(back->geometry(), TwipsRect(1800, 5520, 3615, 495));
-        QCOMPARE(back->font().pointSizeF(), 12.0);
-        QVERIFY(!w.isVisible());
+        QCOMPARE(Program::childOf<QPushButton>(&w, "Command1")->text(),
+                 QStringLiteral("Back to the main form"));
     }
 
-    void resultsCannotBeOpenedBeforeARootIsAccepted()
+    void resultsOpenInPlaceOfTheMainWindowAndBackReturns()
     {
         Program p;
-        QVERIFY(!p.button("Command14")->isEnabled());
-        QTest::mouseClick(p.button("Command14"), Qt::LeftButton);
-        QVERIFY(p.form1().isVisible());
-    }
-
-    void resultsShowsTheWindowAndBackReturns()
-    {
-        Program p;
-        acceptDefaultRoot(p);
+        p.acceptRoot();
         ResultFrm &w = p.windows->resultFrm();
         QVERIFY(!w.isVisible()); // filled, not shown
-        QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("1.21978759765625"));
+        QCOMPARE(boxText(w, "Text1"), QStringLiteral("1.21978759765625"));
 
-        QTest::mouseClick(p.button("Command14"), Qt::LeftButton);
-        QVERIFY(w.isVisible());
-        QVERIFY(!p.form1().isVisible());
-        QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
-        QVERIFY(!w.isVisible());
-        QVERIFY(p.form1().isVisible());
+        QCOMPARE(p.openFromForm1(p.button("Command14"), "ResultFrm"), &w);
+        QTest::mouseClick(Program::childOf(&w, "Command1"), Qt::LeftButton);
+        QVERIFY(p.backOnForm1(&w));
         // The main window kept everything it showed.
-        QCOMPARE(p.box("Text10")->text(), QStringLiteral("1.21978759765625"));
+        QCOMPARE(p.text("Text10"), QStringLiteral("1.21978759765625"));
+
+        // The boxes keep the last acceptance across a cell change.
+        p.typeInCell(0, QStringLiteral("0.5"));
+        QCOMPARE(boxText(w, "Text1"), QStringLiteral("1.21978759765625"));
     }
 
     void closingThroughTheFrameReturnsAndRebuildsTheWindow()
     {
         Program p;
-        acceptDefaultRoot(p);
-        QTest::mouseClick(p.button("Command14"), Qt::LeftButton);
-        QPointer<ResultFrm> first = &p.windows->resultFrm();
-        const QString doubling = child<QLineEdit>(*first, "Text4")->text();
-
-        first->close();
-        QVERIFY(p.form1().isVisible());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        p.acceptRoot();
+        QPointer<QWidget> first = p.openFromForm1(p.button("Command14"), "ResultFrm");
+        QVERIFY(first);
+        const QString doubling = boxText(*first, "Text4");
+        Program::closeThroughFrame(first);
+        QVERIFY(p.backOnForm1());
         QVERIFY(first.isNull());
 
-        QTest::mouseClick(p.button("Command14"), Qt::LeftButton);
-        ResultFrm &second = p.windows->resultFrm();
-        QVERIFY(second.isVisible());
-        QVERIFY(!p.form1().isVisible());
-        QCOMPARE(child<QLineEdit>(second, "Text1")->text(), QStringLiteral("1.21978759765625"));
-        QCOMPARE(child<QLineEdit>(second, "Text4")->text(), doubling);
-        QCOMPARE(child<QLineEdit>(second, "Text2")->text(), QStringLiteral("1.75"));
-    }
-
-    void boxesKeepTheLastAcceptanceAcrossACellChange()
-    {
-        Program p;
-        acceptDefaultRoot(p);
-        p.typeInCell(0, QStringLiteral("0.5"));
-        QCOMPARE(child<QLineEdit>(p.windows->resultFrm(), "Text1")->text(),
-                 QStringLiteral("1.21978759765625"));
-        QVERIFY(!p.button("Command14")->isEnabled());
+        QWidget *second = p.openFromForm1(p.button("Command14"), "ResultFrm");
+        QVERIFY(second);
+        QCOMPARE(boxText(*second, "Text1"), QStringLiteral("1.21978759765625"));
+        QCOMPARE(boxText(*second, "Text2"), QStringLiteral("1.75"));
+        QCOMPARE(boxText(*second, "Text4"), doubling);
     }
 };
 
