@@ -49,6 +49,8 @@ void updateChart(benchmark::State &run, bool paint)
     view->show();
     for (auto _ : run) {
         graph.ShowGraph();
+        // The event loop deletes the drawing of the curve replaced; here nothing else would.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (paint)
             benchmark::DoNotOptimize(view->grab());
     }

@@ -121,6 +121,8 @@ void click(const char *window, const char *name)
         fail((std::string("cannot click ") + window + " " + name).c_str());
     button->click();
     QCoreApplication::processEvents();
+    // What the event loop would delete before the next click.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // Datafile (when given), Formula, Try, Bisection and Exchange until a root is accepted, Graph,
