@@ -100,8 +100,10 @@ public:
         if (m_depth == 0 && !m_paintedNow.empty()) {
             const std::set<QWidget *> windows = std::move(m_paintedNow);
             m_paintedNow.clear();
-            if (painted) {
-                for (QWidget *window : windows)
+            // A window may have gone while the event was handled.
+            const QWidgetList alive = QApplication::topLevelWidgets();
+            for (QWidget *window : windows) {
+                if (painted && alive.contains(window))
                     painted(window);
             }
         }
@@ -113,7 +115,7 @@ private:
     std::set<QWidget *> m_paintedNow;
 };
 
-// Clicks a button of a window as the mouse does, and lets the program catch up.
+// Clicks a button of a window, and lets the program catch up as its event loop would.
 void click(const char *window, const char *name)
 {
     auto *button = Control<QAbstractButton>(TopLevel(window), name);
