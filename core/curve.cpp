@@ -3,6 +3,7 @@
 #include "core/search.h"
 
 #include "core/numbertext.h"
+#include "core/vectorstate.h"
 
 #include <cfloat>
 #include <cmath>
@@ -165,6 +166,8 @@ PlotResult PlotCurve(AnalysisState &state, std::string_view x1Text, std::string_
     std::vector<float> pointX(count);
     std::vector<double> plotFx(count);
     double survivalProduct = 0.0;
+    // Up to two million calls of std::pow follow; see ResetUpperVectorState.
+    ResetUpperVectorState();
     for (std::size_t i = 0; i < count; ++i) {
         const double x = sampling.xs[i];
         // Beyond the single-precision range the x column could only hold an infinity.

@@ -2,6 +2,7 @@
 
 #include "core/numbertext.h"
 #include "core/statistics.h"
+#include "core/vectorstate.h"
 
 #include <cmath>
 #include <optional>
@@ -68,6 +69,9 @@ Evaluation evaluateTable(const AnalysisState &state, double x)
 
 Evaluation evaluate(const AnalysisState &state, const CellTexts &cells, double x)
 {
+    // A window's click comes straight from Qt: up to 201 calls of std::pow follow; see
+    // ResetUpperVectorState.
+    ResetUpperVectorState();
     return state.dataFileMode() ? evaluateTable(state, x) : evaluateMatrix(cells, x);
 }
 

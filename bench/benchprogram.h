@@ -1,0 +1,105 @@
+#pragma once
+
+// What the window benchmarks share: the long life table they load, the range that gives the most
+// points a curve may have, dialogs answered from a script, and a way to find the program's
+// windows and controls by name.
+
+#include "core/state.h"
+#include "ui/common/dialogs.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QWidget>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace tarnvale::bench {
+
+// 0 to 9999/8192 in steps of 1/8192: exactly 10000 points, the most a curve may have.
+inline constexpr const char *kPlotFrom = "0";
+inline constexpr const char *kPlotTo = "1.2205810546875";
+inline constexpr const char *kPlotStep = "0.0001220703125";
+
+// The longest life table there is, 201 age classes (N = 200): no young at age 0, 0.05 at every
+// later age, every survival rate 0.97 (lambda a little above 1).
+inline constexpr int kLongTableLastAgeClass = 200;
+inline constexpr double kLongTableFecundity = 0.05;
+inline constexpr double kLongTableSurvival = 0.97;
+
+inline AnalysisState LongTable()
+{
+    AnalysisState state;
+    state.DataLoaded = "Yes";
+    state.LastAgeClass = kLongTableLastAgeClass;
+    for (int i = 0; i <= kLongTableLastAgeClass; ++i) {
+        state.Fecundity[i] = i == 0 ? 0.0 : kLongTableFecundity;
+        state.Survival[i] = kLongTableSurvival;
+    }
+    return state;
+}
+
+// The same table as a life-table file of format A ("age, f(x), s(x)"), as "Datafile A" reads
+// it. False when the file cannot be written.
+inline bool WriteLongTableFile(const std::string &path)
+{
+    std::FILE *file = std::fopen(path.c_str(), "w");
+    if (!file)
+        return false;
+    std::fputs("\"age,f(x),s(x)\"\n", file);
+    for (int i = 0; i <= kLongTableLastAgeClass; ++i)
+        std::fprintf(file, "%d,%s,%s\n", i, i == 0 ? "0" : "0.05", "0.97");
+    return std::fclose(file) == 0;
+}
+
+// Answers No to every question, informs nobody, and gives each file dialog the next name of
+// `files` (empty once they are used up). `informed` keeps the messages, so that a benchmark can
+// tell a refused click from a timed one.
+class ScriptedDialogs : public ui::Dialogs
+{
+public:
+    bool askYesNo(const QString &, const QString &) override { return false; }
+    void inform(const QString &title, const QString &prompt) override
+    {
+        informed << title + QStringLiteral(": ") + prompt;
+    }
+    QString chooseOpenFile() override { return files.isEmpty() ? QString() : files.takeFirst(); }
+    QString chooseSaveFile(const QString &, const QString &) override
+    {
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
+
+    QStringList files;
+    QStringList informed;
+};
+
+// The Qt application of a benchmark executable, made on first use, so that what runs before needs
+// none runs without one.
+inline void StartQt()
+{
+    static int argc = 1;
+    static char name[] = "tarnvale_window_bench";
+    static char *argv[] = {name, nullptr};
+    static std::unique_ptr<QApplication> app;
+    if (!app)
+        app = std::make_unique<QApplication>(argc, argv);
+}
+
+// One of the program's windows by its name ("Form1", "Graphfrm"), or null.
+inline QWidget *TopLevel(const char *name)
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String(name))
+            return window;
+    }
+    return nullptr;
+}
+
+// A control of `window` by its name, or null.
+template<typename T = QWidget> T *Control(QWidget *window, const char *name)
+{
+    return window ? window->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+}
+
+} // namespace tarnvale::bench
