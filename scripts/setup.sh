@@ -31,7 +31,7 @@ if ((${#missing[@]})); then
     fi
     # The lock timeout waits for another apt-get or dpkg on the machine instead of failing.
     "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 \
+    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 \
         install -y -qq --no-install-recommends "${missing[@]}"
 fi
 

@@ -57,12 +57,14 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 apt_get() {
     # Waits for another apt-get or dpkg on the machine instead of failing at once.
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=600 "$@"
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"
 }
 
 # --- 1. normal build and tests -----------------------------------------------------------
 stage "normal build (setup.sh: packages, configure, build)"
+normal_built=0
 if "$here/scripts/setup.sh"; then
+    normal_built=1
     stage_done "normal build"
     stage "normal tests (ctest in $build)"
     normal_args=()
@@ -206,10 +208,10 @@ package_checks() {
         fail "apt-get remove tarnvale"
     fi
 }
-if [ -f "$build/CMakeCache.txt" ] && [ -x "$build/app/tarnvale" ]; then
+if ((normal_built)); then
     package_checks
 else
-    fail "package check (the normal build is missing)"
+    fail "package check (the normal build failed)"
 fi
 stage_done "package"
 
