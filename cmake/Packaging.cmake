@@ -19,6 +19,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
+# The build keeps its debugging information; a user's package need not carry it.
+set(CPACK_STRIP_FILES ON)
 # The Qt libraries come from dpkg-shlibdeps; the platform plugin and the fonts are loaded at run
 # time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -12,6 +12,9 @@ packages=(
     fonts-liberation
     googletest libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
+    # the package check of scripts/test.sh: cpack's DEB generator needs file and
+    # dpkg-shlibdeps; the installed desktop entry and metainfo are validated
+    file dpkg-dev desktop-file-utils appstream
 )
 
 missing=()
@@ -26,8 +29,10 @@ if ((${#missing[@]})); then
         command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
         sudo_cmd=(sudo)
     fi
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # The lock timeout waits for another apt-get or dpkg on the machine instead of failing.
+    "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 \
+        install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 if [ ! -f "$build/CMakeCache.txt" ]; then

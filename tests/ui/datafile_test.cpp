@@ -259,6 +259,21 @@ private slots:
         QVERIFY(QFile::remove(examples) && QDir().mkdir(examples));
         QCOMPARE(ExamplesFolder(program.path()), examples);
     }
+
+    void anInstalledProgramFindsTheExamplesInItsShareFolder()
+    {
+        QTemporaryDir prefix;
+        QVERIFY(prefix.isValid());
+        const QDir root(prefix.path());
+        QVERIFY(root.mkpath("bin"));
+        const QString bin = root.filePath("bin");
+        QCOMPARE(ExamplesFolder(bin), QString());
+        QVERIFY(root.mkpath("share/tarnvale/examples"));
+        QCOMPARE(ExamplesFolder(bin), root.filePath("share/tarnvale/examples"));
+        // A folder beside the program comes first.
+        QVERIFY(root.mkpath("bin/examples"));
+        QCOMPARE(ExamplesFolder(bin), root.filePath("bin/examples"));
+    }
 };
 
 QTEST_MAIN(DatafileTest)

@@ -42,8 +42,14 @@ QString ExamplesFolder(const QString &programFolder)
 {
     if (programFolder.isEmpty())
         return QString();
-    const QFileInfo examples(QDir(programFolder), QStringLiteral("examples"));
-    return examples.isDir() ? examples.absoluteFilePath() : QString();
+    // Beside the program in a build tree; in share/ next to bin/ when installed.
+    for (const QString &place :
+         {QStringLiteral("examples"), QStringLiteral("../share/tarnvale/examples")}) {
+        const QFileInfo examples(QDir(programFolder), place);
+        if (examples.isDir())
+            return QDir::cleanPath(examples.absoluteFilePath());
+    }
+    return QString();
 }
 
 } // namespace tarnvale::ui

@@ -36,8 +36,9 @@ private:
     bool m_openedFileBefore = false;
 };
 
-// The folder "examples" inside `programFolder`, where the build puts the example life tables;
-// empty when there is none.
+// Where the example life tables lie for a program in `programFolder`: the folder "examples"
+// inside it, where the build puts them, or else "../share/tarnvale/examples" from it, where
+// they are installed; empty when there is neither.
 QString ExamplesFolder(const QString &programFolder);
 
 } // namespace tarnvale::ui
