@@ -114,6 +114,7 @@ void Form1::buildUi()
     buildTrialArea();
     buildBisectionTable();
     buildButtons();
+    orderTabs();
     // The photograph lies over the equation and the trial boxes built after it.
     Picture1->raise();
 
@@ -305,12 +306,26 @@ void Form1::buildButtons()
     Command7->setEnabled(false);
     Command7->hide();
     Command14->setEnabled(false);
+}
 
-    // The analysis buttons come first in the tab order, in the order they are used.
-    QWidget *order[]
-        = {Command1,  Command2, Command3,  Command4,  Command5, Command8, Command10, Command14,
-           Command13, Command7, Command11, Command12, Text2,    Text3,    Command6,  Command9};
-    for (std::size_t i = 1; i < std::size(order); ++i)
+void Form1::orderTabs()
+{
+    // The steps of the analysis come first, in the order they are used, then what they lead to,
+    // so that Tab from "Exchange" reaches "Results", and Tab from "Formula" at start-up (its
+    // followers disabled) the first cell. Then the input and the boxes that show what it gives,
+    // top to bottom, and the buttons that open other windows.
+    QList<QWidget *> order
+        = {Command1, Command2, Command3, Command4, Command14, Command6, Command7};
+    for (QLineEdit *cell : m)
+        order << cell;
+    order << Text1 << Text2 << Text3 << Text4 << Text5 << Text6 << Text7 << Text8 << Text11 << Text9
+          << Text12 << Text10 << Text13 << Command11 << Command12 << Command8 << Command10
+          << Command13 << Command9 << Command5;
+    // Each one moves behind the one before it, so that no control is left between the window
+    // and "Formula": the chain starts there. (The list ends with controls built after
+    // "Formula": Qt leaves a control in place when only the window separates it from the one it
+    // is to follow.)
+    for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
 

@@ -70,6 +70,7 @@ private:
     void buildTrialArea();
     void buildBisectionTable();
     void buildButtons();
+    void orderTabs();
     void connectHandlers();
     void setCellText(int index, const std::string &text);
     BracketTexts bracketTexts() const;

@@ -3,7 +3,6 @@
 #include "core/curve.h"
 #include "core/numbertext.h"
 #include "io/chartdata.h"
-#include "ui/Form1/form1.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/twips.h"
@@ -338,7 +337,7 @@ void Graphfrm::Command4_Click()
 
 void Graphfrm::Command3_Click()
 {
-    m_owner.form1().show();
+    m_owner.showForm1();
     hide();
 }
 

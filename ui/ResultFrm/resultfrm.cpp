@@ -1,6 +1,5 @@
 #include "ui/ResultFrm/resultfrm.h"
 
-#include "ui/Form1/form1.h"
 #include "ui/common/controls.h"
 #include "ui/common/twips.h"
 #include "ui/common/windowowner.h"
@@ -73,7 +72,7 @@ void ResultFrm::buildUi()
 void ResultFrm::Command1_Click()
 {
     hide();
-    m_owner.form1().show();
+    m_owner.showForm1();
 }
 
 void ResultFrm::showParameters(const PopulationParameterTexts &texts)
