@@ -52,6 +52,21 @@ QString fileText(const std::string &bytes)
     return text;
 }
 
+// What a screen reader announces for a matrix cell: its place and its role in the population.
+QString cellName(int index)
+{
+    if (index < 4)
+        return QStringLiteral("m(%1): fecundity of age class %1").arg(index);
+    for (int k = 0; k < 3; ++k) {
+        if (kSurvivalCells[k] == index)
+            return QStringLiteral("m(%1): survival rate from age class %2 to %3")
+                .arg(index)
+                .arg(k)
+                .arg(k + 1);
+    }
+    return QStringLiteral("m(%1)").arg(index);
+}
+
 const QColor &endColor(EndColor color)
 {
     return color == EndColor::Blue ? kBlue : kBlack;
@@ -115,6 +130,7 @@ void Form1::buildUi()
     buildBisectionTable();
     buildButtons();
     orderTabs();
+    nameControls();
     // The photograph lies over the equation and the trial boxes built after it.
     Picture1->raise();
 
@@ -327,6 +343,34 @@ void Form1::orderTabs()
     // is to follow.)
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::nameControls()
+{
+    for (int i = 0; i < 16; ++i) {
+        m[i]->setAccessibleName(cellName(i));
+        if (!IsRelevantCell(i))
+            m[i]->setAccessibleDescription(QStringLiteral("Not used by the analysis"));
+    }
+    NameBoxByLabel(Text1, Label1);
+    NameBoxByLabel(Text2, Label2, QStringLiteral("First start point of the trial"));
+    NameBoxByLabel(Text3, Label3, QStringLiteral("Second start point of the trial"));
+    NameBoxByLabel(Text4, Label5, QStringLiteral("f at the first start point"));
+    NameBoxByLabel(Text5, Label6, QStringLiteral("f at the second start point"));
+    NameBoxByLabel(Text6, Label7);
+    NameBoxByLabel(Text7, Label8);
+    NameBoxByLabel(Text8, Label9, QStringLiteral("End x1 of the bisection bracket"));
+    NameBoxByLabel(Text9, Label10, QStringLiteral("End x2 of the bisection bracket"));
+    NameBoxByLabel(Text10, Label11, QStringLiteral("Midpoint of the bisection bracket"));
+    NameBoxByLabel(Text11, Label13, QStringLiteral("f at the end x1 of the bracket"));
+    NameBoxByLabel(Text12, Label14, QStringLiteral("f at the end x2 of the bracket"));
+    NameBoxByLabel(Text13, Label15, QStringLiteral("f at the midpoint of the bracket"));
+    // The pictures say in words what they show.
+    Picture1->setAccessibleName(Command7->toolTip());
+    Command13->setAccessibleName(QStringLiteral("Quiz"));
+    Command14->setAccessibleName(QStringLiteral("Results"));
+    Frame1->setAccessibleName(QStringLiteral("Matrix"));
+    NameButtonsByCaption(this);
 }
 
 void Form1::connectHandlers()

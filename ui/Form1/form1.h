@@ -71,6 +71,7 @@ private:
     void buildBisectionTable();
     void buildButtons();
     void orderTabs();
+    void nameControls();
     void connectHandlers();
     void setCellText(int index, const std::string &text);
     BracketTexts bracketTexts() const;

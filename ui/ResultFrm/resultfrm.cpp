@@ -51,6 +51,7 @@ void ResultFrm::buildUi()
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         box = MakeTextBox(this, boxName, QRect(kBoxLeft, top, kBoxWidth, kRowHeight), kBoxPoints,
                           false, true, QString());
+        NameBoxByLabel(box, label);
     };
     row(600, Label1, "Label1", "Finite rate of increase:", Text1, "Text1");
     row(1200, Label5, "Label5", "Intrisic rate of increase:", Text5, "Text5");
@@ -67,6 +68,7 @@ void ResultFrm::buildUi()
     Command1->setFont(TimesFont(kLabelPoints));
     Command1->setAutoDefault(true);
     Command1->setFocus();
+    NameButtonsByCaption(this);
 }
 
 void ResultFrm::Command1_Click()

@@ -2,6 +2,7 @@
 
 #include "ui/common/twips.h"
 
+#include <QGroupBox>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -108,6 +109,24 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double 
     label->setFont(TimesFont(points));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
+}
+
+void NameBoxByLabel(QWidget *box, QLabel *label, const QString &description)
+{
+    label->setBuddy(box);
+    box->setAccessibleName(label->text());
+    if (!description.isEmpty())
+        box->setAccessibleDescription(description);
+}
+
+void NameButtonsByCaption(QWidget *window)
+{
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>())
+        if (button->accessibleName().isEmpty())
+            button->setAccessibleName(button->text().remove(QLatin1Char('&')));
+    for (QGroupBox *group : window->findChildren<QGroupBox *>())
+        if (group->accessibleName().isEmpty())
+            group->setAccessibleName(group->title().trimmed());
 }
 
 } // namespace tarnvale::ui

@@ -68,4 +68,14 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const QRect &twips,
 QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double points,
                   const QString &caption);
 
+// What assistive technology (a screen reader) announces for a box: the caption of the label
+// beside it, which also becomes the label's buddy; `description` says more where the caption
+// alone is ambiguous ("x1 =" stands twice on the main window).
+void NameBoxByLabel(QWidget *box, QLabel *label, const QString &description = QString());
+
+// Names every button and group box of `window` that has no name yet by its caption. Labels need
+// no name: assistive technology reads their text, which stays right when the program changes
+// it ("Well done!" / "Try another value!").
+void NameButtonsByCaption(QWidget *window);
+
 } // namespace tarnvale::ui
