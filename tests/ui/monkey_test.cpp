@@ -6,6 +6,7 @@
 
 #include "core/numbertext.h"
 #include "ui/ResultFrm/resultfrm.h"
+#include "ui/common/controls.h"
 
 #include <QAbstractSeries>
 #include <QBarSeries>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QValueAxis>
@@ -44,6 +46,14 @@ constexpr int kActionsPerEpisode = 600;
 // only button ends the program.
 const char *const kFrontWindows[]
     = {"Form1", "Graphfrm", "ResultFrm", "Howto", "Introfrm", "Referenc", "Quiz", "Copyrigh"};
+
+// The monkey prints only where no printer would put its pages on paper: without one the
+// program offers a PDF file instead.
+bool printerAttached()
+{
+    static const bool attached = !QPrinterInfo::defaultPrinter().isNull();
+    return attached;
+}
 
 // What the main window's handlers leave on show, kept by the monkey from the actions it took and
 // their visible outcomes alone.
@@ -288,6 +298,11 @@ private:
             typeInCell(m_unreadCell);
             return;
         }
+        // After a root the user now and then looks at what it gives.
+        if (m_expected.results && pick(8) == 0) {
+            clickForm1(m_expected.graph && pick(2) == 0 ? "Command6" : "Command14");
+            return;
+        }
         // In the middle of a search the user mostly goes on with it.
         if (m_expected.tableShown && !m_expected.results
             && (m_expected.bisection || m_expected.exchange) && pick(5) != 0) {
@@ -354,9 +369,10 @@ private:
     void navigationClick()
     {
         QList<const char *> enabled;
-        for (const char *name :
-             {"Command5", "Command8", "Command9", "Command10", "Command13", "Label4"})
+        for (const char *name : {"Command5", "Command8", "Command10", "Command13", "Label4"})
             enabled << name;
+        if (!printerAttached())
+            enabled << "Command9";
         // The windows of the results, more often: they have buttons of their own.
         for (const char *name : {"Command6", "Command14"})
             if (enabledButton(name))
@@ -386,8 +402,10 @@ private:
         m_cellChanges = 0;
         log(QStringLiteral("type \"%1\" in m(%2)").arg(text).arg(index));
         type(p.cell(index), text);
-        if (m_cellChanges > 0)
+        if (m_cellChanges > 0) {
             m_expected.cellChanged();
+            fail(checkResultsCleared(QStringLiteral("a changed cell")));
+        }
     }
 
     void typeStartPoint()
@@ -397,8 +415,28 @@ private:
         m_startChanges = 0;
         log(QStringLiteral("type \"%1\" in %2").arg(text, QLatin1String(name)));
         type(p.box(name), text);
-        if (m_startChanges > 0)
+        if (m_startChanges > 0) {
             m_expected.verdictShown = false;
+            fail(checkCleared({"Text4", "Text5", "Text6"}, QStringLiteral("a new start point")));
+        }
+    }
+
+    // The boxes a change of the input empties, and empties only.
+    QString checkCleared(std::initializer_list<const char *> boxes, const QString &cause)
+    {
+        for (const char *name : boxes)
+            if (!p.box(name)->text().isEmpty())
+                return QStringLiteral("%1 left %2 showing \"%3\"")
+                    .arg(cause, QLatin1String(name), p.box(name)->text());
+        return {};
+    }
+    QString checkResultsCleared(const QString &cause)
+    {
+        if (!p.control<QPlainTextEdit>("Text1")->toPlainText().isEmpty())
+            return QStringLiteral("%1 left the equation on show").arg(cause);
+        return checkCleared({"Text4", "Text5", "Text6", "Text7", "Text8", "Text9", "Text10",
+                             "Text11", "Text12", "Text13"},
+                            cause);
     }
 
     // Replaces the text as a user who selects it and types does, or now and then types on at
@@ -429,6 +467,7 @@ private:
             if (!isRelevant)
                 fail(QStringLiteral("Enter in m(%1) changed a cell").arg(index));
             m_expected.cellChanged();
+            fail(checkResultsCleared(QStringLiteral("a cell reset by Enter")));
         }
         if (isRelevant)
             m_expected.formula = true;
@@ -461,6 +500,7 @@ private:
 
         const AnalysisState before = p.state;
         const QStringList textsBefore = windowTexts(&p.form1());
+        const QStringList bracketBefore = bracket();
         const int messages = informedCount();
         m_cellChanges = 0;
         if (button == QLatin1String("Command9"))
@@ -503,6 +543,7 @@ private:
         } else if (button == QLatin1String("Command4")) {
             e.bisection = true;
             e.exchange = false;
+            fail(checkExchange(bracketBefore));
         } else if (button == QLatin1String("Command7")) {
             e.photoEnabled = false;
             e.formula = true;
@@ -511,6 +552,9 @@ private:
             e.front = QStringLiteral("Copyrigh");
         } else if (button == QLatin1String("Command6")) {
             e.front = QStringLiteral("Graphfrm");
+            const auto *equation = child<QLineEdit>(QStringLiteral("Graphfrm"), "Text2");
+            if (!equation || equation->text().toStdString() != p.state.EquationText)
+                fail(QStringLiteral("the graph window does not show the equation"));
         } else if (button == QLatin1String("Command8")) {
             e.front = QStringLiteral("Howto");
         } else if (button == QLatin1String("Command10")) {
@@ -548,6 +592,14 @@ private:
             e.tryIt = false;
             e.bisection = true;
             e.tableShown = true;
+            // The bracket starts as the texts on show, copied as they stand.
+            for (const auto &[to, from] : {std::pair {"Text8", "Text2"},
+                                           {"Text9", "Text3"},
+                                           {"Text11", "Text4"},
+                                           {"Text12", "Text5"}})
+                if (p.box(to)->text() != p.box(from)->text())
+                    fail(QStringLiteral("\"Try\" put \"%1\" in %2 for \"%3\"")
+                             .arg(p.box(to)->text(), QLatin1String(to), p.box(from)->text()));
         } else if (verdict == QLatin1String("Try another value!")) {
             ++m_reached.trialsRejected;
             if (negative)
@@ -617,9 +669,49 @@ private:
                          .arg(lambda->text(), x3Text));
             e.results = true;
             e.sad = x3 > 0;
+            if (!p.state.dataFileMode() && p.state.LastAgeClass != 3)
+                fail(QStringLiteral("a root of the matrix left LastAgeClass at %1")
+                         .arg(p.state.LastAgeClass.value_or(-2)));
         }
         e.bisection = false;
         e.exchange = fx3Text != QLatin1String("0");
+    }
+
+    // The six boxes of the bisection table: x1, x2, x3, f(x1), f(x2), f(x3).
+    QStringList bracket()
+    {
+        QStringList texts;
+        for (const char *name : {"Text8", "Text9", "Text10", "Text11", "Text12", "Text13"})
+            texts << p.box(name)->text();
+        return texts;
+    }
+
+    // "Exchange" keeps the half whose ends have values of f of opposite signs: x3 takes the
+    // place of x2 when f(x1) and f(x3) differ in sign, of x1 otherwise; the new end turns blue,
+    // the other black, and the x3 row is emptied.
+    QString checkExchange(const QStringList &before)
+    {
+        auto sign = [](const QString &text) {
+            const double v = number(text);
+            return v < 0 ? -1 : v > 0 ? 1 : 0;
+        };
+        const bool replaceX2 = sign(before[3]) * sign(before[5]) < 0;
+        const QStringList expected = replaceX2
+            ? QStringList {before[0], before[2], "", before[3], before[5], ""}
+            : QStringList {before[2], before[1], "", before[5], before[4], ""};
+        if (bracket() != expected)
+            return QStringLiteral("\"Exchange\" turned [%1] into [%2]")
+                .arg(before.join(" | "), bracket().join(" | "));
+        const QColor x1Color = replaceX2 ? kBlack : kBlue;
+        const QColor x2Color = replaceX2 ? kBlue : kBlack;
+        for (const auto &[name, color] : {std::pair {"Text8", x1Color},
+                                          {"Text11", x1Color},
+                                          {"Text9", x2Color},
+                                          {"Text12", x2Color}})
+            if (ForeColor(p.box(name)) != color)
+                return QStringLiteral("\"Exchange\" left %1 in %2")
+                    .arg(QLatin1String(name), ForeColor(p.box(name)).name());
+        return {};
     }
 
     void readDataFile(const QString &button)
@@ -658,6 +750,7 @@ private:
         if (outcome == Outcome::Refused)
             fail(QStringLiteral("a broken file was read: %1").arg(file.path));
         m_expected.cellChanged();
+        fail(checkResultsCleared(QStringLiteral("a new life table")));
         m_expected.formula = true;
         m_expected.dataLoaded = true;
     }
@@ -680,7 +773,8 @@ private:
             for (const char *name :
                  {"Command1", "Command2", "Command3", "Command4", "Command5", "Command6"}) {
                 QPushButton *b = child<QPushButton>("Graphfrm", name);
-                if (b->isEnabled() && b->isVisible())
+                const bool print = QLatin1String(name) == QLatin1String("Command4");
+                if (b->isEnabled() && b->isVisible() && !(print && printerAttached()))
                     enabled << name;
             }
             // Plot and SAD are what the window is for.
