@@ -4,6 +4,7 @@
 
 #include "program.h"
 
+#include "core/matrix.h"
 #include "core/numbertext.h"
 #include "ui/ResultFrm/resultfrm.h"
 #include "ui/common/controls.h"
@@ -182,7 +183,9 @@ public:
     QString step()
     {
         const QString window = m_expected.front;
-        if (window == QLatin1String("Form1"))
+        if (pick(8) == 0)
+            keyboardAction();
+        else if (window == QLatin1String("Form1"))
             form1Action();
         else if (window == QLatin1String("Graphfrm"))
             graphAction();
@@ -223,6 +226,7 @@ private:
     const QList<DataFile> &m_files;
     QString m_saveFolder;
     bool m_readFiles;
+    bool m_byKey = false; // buttons are pressed with Space instead of the mouse
     // TARNVALE_MONKEY_TRACE=1 prints every action as it is taken.
     const bool m_trace = qEnvironmentVariableIsSet("TARNVALE_MONKEY_TRACE");
     Expected m_expected;
@@ -280,6 +284,73 @@ private:
             }
         }
         return false;
+    }
+
+    // A press of a button, by the mouse or, for the keyboard actions, by Space on it.
+    void press(QWidget *button)
+    {
+        if (m_byKey)
+            QTest::keyClick(button, Qt::Key_Space);
+        else
+            QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QString pressed(const QString &name) const
+    {
+        return (m_byKey ? QStringLiteral("Space on ") : QStringLiteral("click ")) + name;
+    }
+
+    // ----- The keyboard alone -----
+
+    // Tab and Shift+Tab through the window in front, Space on the focused button and Enter in
+    // the focused cell, each with what the same click or Enter does.
+    void keyboardAction()
+    {
+        QWidget *front = window(m_expected.front);
+        QWidget *focus = QApplication::focusWidget();
+        const bool usable = front && front->isActiveWindow() && focus && focus->window() == front;
+        auto *button = qobject_cast<QPushButton *>(focus);
+        const QString name = focus ? focus->objectName() : QString();
+        // The closing notice's "OK" leads to the end; a printer would print.
+        const bool pressable = usable && button && name != QLatin1String("cmdCommand1")
+            && !(printerAttached()
+                 && (name == QLatin1String("Command9")
+                     || (m_expected.front == QLatin1String("Graphfrm")
+                         && name == QLatin1String("Command4"))))
+            && !(!m_readFiles
+                 && (name == QLatin1String("Command11") || name == QLatin1String("Command12")));
+        const int r = pick(10);
+        if (usable && (r < 5 || !pressable)) {
+            const bool back = r == 0;
+            log(back ? QStringLiteral("Shift+Tab") : QStringLiteral("Tab"));
+            QTest::keyClick(focus, Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+            return;
+        }
+        if (!pressable) {
+            // Nothing to press: the window's own action instead.
+            if (m_expected.front == QLatin1String("Form1"))
+                analysisClicks(1);
+            else if (m_expected.front == QLatin1String("Graphfrm"))
+                graphAction();
+            else
+                otherWindowAction(m_expected.front);
+            return;
+        }
+        if (m_expected.front == QLatin1String("Form1")) {
+            for (int i = 0; i < 16; ++i) {
+                if (focus == p.cell(i)) {
+                    enterInCell(i);
+                    return;
+                }
+            }
+        }
+        m_byKey = true;
+        if (m_expected.front == QLatin1String("Form1"))
+            clickForm1(name.toLatin1().constData());
+        else if (m_expected.front == QLatin1String("Graphfrm"))
+            clickGraph(name.toLatin1().constData());
+        else
+            pressOtherWindowButton(button);
+        m_byKey = false;
     }
 
     // ----- Main window -----
@@ -458,8 +529,12 @@ private:
     {
         // Mostly the cells the check reads, where Enter does something.
         static const QList<int> relevant = {0, 1, 2, 3, 4, 9, 14};
-        const int index = pick(10) < 7 ? pickOf(relevant) : pick(16);
-        const bool isRelevant = relevant.contains(index);
+        enterInCell(pick(10) < 7 ? pickOf(relevant) : pick(16));
+    }
+
+    void enterInCell(int index)
+    {
+        const bool isRelevant = IsRelevantCell(index);
         m_cellChanges = 0;
         log(QStringLiteral("Enter in m(%1)").arg(index));
         QTest::keyClick(p.cell(index), Qt::Key_Return);
@@ -486,7 +561,7 @@ private:
     // A click on a control of the main window and what the model makes of it.
     void clickForm1(const char *name)
     {
-        log(QStringLiteral("click %1").arg(QLatin1String(name)));
+        log(pressed(QLatin1String(name)));
         const QString button = QString::fromLatin1(name);
         if (button == QLatin1String("Label4")) {
             QTest::mouseClick(p.control("Label4"), Qt::LeftButton);
@@ -505,7 +580,7 @@ private:
         m_cellChanges = 0;
         if (button == QLatin1String("Command9"))
             prepareForPrinting();
-        QTest::mouseClick(p.button(name), Qt::LeftButton);
+        press(p.button(name));
 
         auto refused = [&](const char *title) {
             if (!refusedWith(messages, QString::fromLatin1(title)))
@@ -727,7 +802,7 @@ private:
         const AnalysisState before = p.state;
         const QStringList cellsBefore = windowTexts(p.control("Frame1"));
         const int messages = informedCount();
-        QTest::mouseClick(p.button(button.toLatin1().constData()), Qt::LeftButton);
+        press(p.button(button.toLatin1().constData()));
         if (file.path.isEmpty()) {
             AnalysisState expected = before;
             expected.DataFilePath.clear();
@@ -801,7 +876,7 @@ private:
         QPushButton *button = child<QPushButton>("Graphfrm", name);
         if (!button->isEnabled())
             return;
-        log(QStringLiteral("click %1").arg(QLatin1String(name)));
+        log(pressed(QLatin1String(name)));
         const QString which = QString::fromLatin1(name);
         const AnalysisState before = p.state;
         const int messages = informedCount();
@@ -816,7 +891,7 @@ private:
         if (which == QLatin1String("Command4"))
             prepareForPrinting();
         m_cellChanges = 0;
-        QTest::mouseClick(button, Qt::LeftButton);
+        press(button);
         if (m_cellChanges > 0)
             fail(QStringLiteral("the graph window changed a matrix cell"));
 
@@ -903,10 +978,18 @@ private:
             log(QStringLiteral("click the free area"));
             QTest::mouseClick(w, Qt::LeftButton, {}, free);
         } else {
-            log(QStringLiteral("click Command1"));
-            QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Command1")),
-                              Qt::LeftButton);
+            pressOtherWindowButton(w->findChild<QPushButton *>(QStringLiteral("Command1")));
+            return;
         }
+        m_expected.front = QStringLiteral("Form1");
+    }
+
+    // The one button of an information window or of "Population parameters": back to the main
+    // window.
+    void pressOtherWindowButton(QPushButton *button)
+    {
+        log(pressed(button->objectName()));
+        press(button);
         m_expected.front = QStringLiteral("Form1");
     }
 
@@ -930,7 +1013,8 @@ private:
         QWidget *backform = window(QStringLiteral("Backform"));
         if (!backform || !backform->isVisible())
             return QStringLiteral("the background window is gone");
-        for (const QString &fault : {checkFront(), checkTexts(), checkState(), checkButtons()})
+        for (const QString &fault :
+             {checkFront(), checkFocus(), checkTexts(), checkState(), checkButtons()})
             if (!fault.isEmpty())
                 return fault;
         return {};
@@ -950,6 +1034,17 @@ private:
         if (shown != QStringList {m_expected.front})
             return QStringLiteral("windows shown: %1; expected %2")
                 .arg(shown.join(", "), m_expected.front);
+        return {};
+    }
+
+    // The keyboard focus never rests on a control that cannot be seen or used.
+    QString checkFocus()
+    {
+        QWidget *focus = QApplication::focusWidget();
+        if (focus && (!focus->isVisible() || !focus->isEnabled()))
+            return QStringLiteral("the focus rests on %1, %2")
+                .arg(focus->objectName(),
+                     focus->isVisible() ? QStringLiteral("disabled") : QStringLiteral("hidden"));
         return {};
     }
 
