@@ -125,6 +125,7 @@ private slots:
             {"Form1", "m(14)", "m(14): survival rate from age class 2 to 3"},
             {"Form1", "m(5)", "m(5)"},
             {"Form1", "Frame1", "Matrix"},
+            {"Form1", "Label4", "Analysis of the Dominant Tarnvale of Lewis-Leslie Matrix"},
             {"Form1", "Picture1",
              "Ladybirds on barley: eggs, larva, pupa and adults of one population"},
             {"Graphfrm", "txtx1", "For x="},

@@ -106,6 +106,30 @@ private slots:
         QCOMPARE(equation->toPlainText(), QStringLiteral(" "));
     }
 
+    void theTitleOpensTheIntroductionFromTheKeyboard()
+    {
+        // The title is clicked for the introduction; from the keyboard Tab reaches it and Space
+        // opens it, and the introduction's "OK" brings the user back to the title.
+        Program p;
+        p.form1().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p.form1()));
+        for (int tabs = 0; tabs < 60 && focusName() != QLatin1String("Label4"); ++tabs)
+            QVERIFY(press(Qt::Key_Tab));
+        QCOMPARE(focusName(), QStringLiteral("Label4"));
+        QVERIFY(press(Qt::Key_Space));
+        QWidget *introduction = p.topLevel("Introfrm");
+        QVERIFY(introduction && introduction->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(introduction));
+        // The text comes first, to be read; Tab leads on to "OK".
+        QCOMPARE(focusName(), QStringLiteral("Text1"));
+        QVERIFY(press(Qt::Key_Tab));
+        QCOMPARE(focusName(), QStringLiteral("Command1"));
+        QVERIFY(press(Qt::Key_Space));
+        QVERIFY(!introduction->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(&p.form1()));
+        QCOMPARE(focusName(), QStringLiteral("Label4"));
+    }
+
     void wholeRootSearchFromTheKeyboard_data()
     {
         QTest::addColumn<int>("key");

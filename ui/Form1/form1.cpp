@@ -121,6 +121,8 @@ void Form1::buildUi()
     Label4->setFont(TimesFont(15.6, true));
     Label4->setAlignment(Qt::AlignCenter);
     Label4->setCursor(Qt::PointingHandCursor);
+    // The title opens the introduction from the keyboard too.
+    Label4->setFocusPolicy(Qt::TabFocus);
     SetForeColor(Label4, kYellow);
     SetBackColor(Label4, kBlue);
 
@@ -335,7 +337,7 @@ void Form1::orderTabs()
     for (QLineEdit *cell : m)
         order << cell;
     order << Text1 << Text2 << Text3 << Text4 << Text5 << Text6 << Text7 << Text8 << Text11 << Text9
-          << Text12 << Text10 << Text13 << Command11 << Command12 << Command8 << Command10
+          << Text12 << Text10 << Text13 << Label4 << Command11 << Command12 << Command8 << Command10
           << Command13 << Command9 << Command5;
     // Each one moves behind the one before it, so that no control is left between the window
     // and "Formula": the chain starts there. (The list ends with controls built after
@@ -370,6 +372,9 @@ void Form1::nameControls()
     Command13->setAccessibleName(QStringLiteral("Quiz"));
     Command14->setAccessibleName(QStringLiteral("Results"));
     Frame1->setAccessibleName(QStringLiteral("Matrix"));
+    // The title works as a button: its caption is fixed, and it says where it leads.
+    Label4->setAccessibleName(Label4->text());
+    Label4->setAccessibleDescription(QStringLiteral("Opens the introduction"));
     NameButtonsByCaption(this);
 }
 

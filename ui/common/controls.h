@@ -24,7 +24,9 @@ void SetForeColor(QWidget *widget, const QColor &color);
 QColor ForeColor(const QWidget *widget);
 void SetBackColor(QWidget *widget, const QColor &color);
 
-// A label that reports clicks and double clicks.
+// A label that reports clicks and double clicks. Given the keyboard focus, it takes Space and
+// Enter as clicks and shows the focus with a frame, so that it works like a button from the
+// keyboard too.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
@@ -38,6 +40,8 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // A straight line between two points given in twips relative to the line's container.
