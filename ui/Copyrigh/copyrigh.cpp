@@ -112,6 +112,10 @@ void Copyrigh::buildUi()
     cmdCommand1->setFont(TimesFont(12));
     cmdCommand1->setAutoDefault(true);
     cmdCommand1->setDefault(true);
+
+    // A picture says in words what it shows.
+    picPicture1->setAccessibleName(QStringLiteral("Evening over the barley field"));
+    NameButtonsByCaption(this);
 }
 
 void Copyrigh::Form_Load()

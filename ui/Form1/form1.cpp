@@ -52,6 +52,21 @@ QString fileText(const std::string &bytes)
     return text;
 }
 
+// What a screen reader announces for a matrix cell: its place and its role in the population.
+QString cellName(int index)
+{
+    if (index < 4)
+        return QStringLiteral("m(%1): fecundity of age class %1").arg(index);
+    for (int k = 0; k < 3; ++k) {
+        if (kSurvivalCells[k] == index)
+            return QStringLiteral("m(%1): survival rate from age class %2 to %3")
+                .arg(index)
+                .arg(k)
+                .arg(k + 1);
+    }
+    return QStringLiteral("m(%1)").arg(index);
+}
+
 const QColor &endColor(EndColor color)
 {
     return color == EndColor::Blue ? kBlue : kBlack;
@@ -106,6 +121,8 @@ void Form1::buildUi()
     Label4->setFont(TimesFont(15.6, true));
     Label4->setAlignment(Qt::AlignCenter);
     Label4->setCursor(Qt::PointingHandCursor);
+    // The title opens the introduction from the keyboard too.
+    Label4->setFocusPolicy(Qt::TabFocus);
     SetForeColor(Label4, kYellow);
     SetBackColor(Label4, kBlue);
 
@@ -114,6 +131,8 @@ void Form1::buildUi()
     buildTrialArea();
     buildBisectionTable();
     buildButtons();
+    orderTabs();
+    nameControls();
     // The photograph lies over the equation and the trial boxes built after it.
     Picture1->raise();
 
@@ -305,13 +324,58 @@ void Form1::buildButtons()
     Command7->setEnabled(false);
     Command7->hide();
     Command14->setEnabled(false);
+}
 
-    // The analysis buttons come first in the tab order, in the order they are used.
-    QWidget *order[]
-        = {Command1,  Command2, Command3,  Command4,  Command5, Command8, Command10, Command14,
-           Command13, Command7, Command11, Command12, Text2,    Text3,    Command6,  Command9};
-    for (std::size_t i = 1; i < std::size(order); ++i)
+void Form1::orderTabs()
+{
+    // The steps of the analysis come first, in the order they are used, then what they lead to,
+    // so that Tab from "Exchange" reaches "Results", and Tab from "Formula" at start-up (its
+    // followers disabled) the first cell. Then the input and the boxes that show what it gives,
+    // top to bottom, and the buttons that open other windows.
+    QList<QWidget *> order
+        = {Command1, Command2, Command3, Command4, Command14, Command6, Command7};
+    for (QLineEdit *cell : m)
+        order << cell;
+    order << Text1 << Text2 << Text3 << Text4 << Text5 << Text6 << Text7 << Text8 << Text11 << Text9
+          << Text12 << Text10 << Text13 << Label4 << Command11 << Command12 << Command8 << Command10
+          << Command13 << Command9 << Command5;
+    // Each one moves behind the one before it, so that no control is left between the window
+    // and "Formula": the chain starts there. (The list ends with controls built after
+    // "Formula": Qt leaves a control in place when only the window separates it from the one it
+    // is to follow.)
+    for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::nameControls()
+{
+    for (int i = 0; i < 16; ++i) {
+        m[i]->setAccessibleName(cellName(i));
+        if (!IsRelevantCell(i))
+            m[i]->setAccessibleDescription(QStringLiteral("Not used by the analysis"));
+    }
+    NameBoxByLabel(Text1, Label1);
+    NameBoxByLabel(Text2, Label2, QStringLiteral("First start point of the trial"));
+    NameBoxByLabel(Text3, Label3, QStringLiteral("Second start point of the trial"));
+    NameBoxByLabel(Text4, Label5, QStringLiteral("f at the first start point"));
+    NameBoxByLabel(Text5, Label6, QStringLiteral("f at the second start point"));
+    NameBoxByLabel(Text6, Label7);
+    NameBoxByLabel(Text7, Label8);
+    NameBoxByLabel(Text8, Label9, QStringLiteral("End x1 of the bisection bracket"));
+    NameBoxByLabel(Text9, Label10, QStringLiteral("End x2 of the bisection bracket"));
+    NameBoxByLabel(Text10, Label11, QStringLiteral("Midpoint of the bisection bracket"));
+    NameBoxByLabel(Text11, Label13, QStringLiteral("f at the end x1 of the bracket"));
+    NameBoxByLabel(Text12, Label14, QStringLiteral("f at the end x2 of the bracket"));
+    NameBoxByLabel(Text13, Label15, QStringLiteral("f at the midpoint of the bracket"));
+    // The pictures say in words what they show.
+    Picture1->setAccessibleName(Command7->toolTip());
+    Command13->setAccessibleName(QStringLiteral("Quiz"));
+    Command14->setAccessibleName(QStringLiteral("Results"));
+    Frame1->setAccessibleName(QStringLiteral("Matrix"));
+    // The title works as a button: its caption is fixed, and it says where it leads.
+    Label4->setAccessibleName(Label4->text());
+    Label4->setAccessibleDescription(QStringLiteral("Opens the introduction"));
+    NameButtonsByCaption(this);
 }
 
 void Form1::connectHandlers()

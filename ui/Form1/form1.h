@@ -70,6 +70,8 @@ private:
     void buildTrialArea();
     void buildBisectionTable();
     void buildButtons();
+    void orderTabs();
+    void nameControls();
     void connectHandlers();
     void setCellText(int index, const std::string &text);
     BracketTexts bracketTexts() const;

@@ -3,7 +3,6 @@
 #include "core/curve.h"
 #include "core/numbertext.h"
 #include "io/chartdata.h"
-#include "ui/Form1/form1.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/twips.h"
@@ -156,6 +155,15 @@ void Graphfrm::buildUi()
                           QStringLiteral("Quit this program"), true);
     Command6->setEnabled(false);
 
+    // What a screen reader announces: the range sentence names its boxes, the chart its title.
+    Text2->setAccessibleName(QStringLiteral("The characteristic equation"));
+    Text1->setAccessibleName(QStringLiteral("Note"));
+    NameBoxByLabel(txtx1, label1, QStringLiteral("First x of the curve"));
+    NameBoxByLabel(txtx2, Label2, QStringLiteral("Last x of the curve"));
+    NameBoxByLabel(txtstepx, Label3, QStringLiteral("Step between the x values of the curve"));
+    MSChart1->setAccessibleName(QStringLiteral("Chart"));
+    NameButtonsByCaption(this);
+
     // Plot comes first and Quit second, so Plot has the focus when the window opens.
     QWidget *order[] = {Command1, Command2, Command5, Command4, Command6, Command3,
                         txtx1,    txtx2,    txtstepx, Text2,    Text1};
@@ -213,6 +221,7 @@ void Graphfrm::ShowGraph()
     clearChart();
     m_chart->setTitle(QStringLiteral("Curve of f(x)"));
     m_chart->setTitleFont(arialFont(10));
+    MSChart1->setAccessibleName(m_chart->title());
 
     QValueAxis *vertical = makeValueAxis(QStringLiteral("f(x)"), 10, true);
     QValueAxis *horizontal = makeValueAxis(QStringLiteral("x"), 10, false);
@@ -252,6 +261,7 @@ void Graphfrm::ShowSAD()
     clearChart();
     m_chart->setTitle(QStringLiteral("Stable age distribution"));
     m_chart->setTitleFont(arialFont(12));
+    MSChart1->setAccessibleName(m_chart->title());
 
     const int last = lastAgeClass(m_state);
     auto *bars = new QBarSet(QStringLiteral("SAD"));
@@ -338,7 +348,7 @@ void Graphfrm::Command4_Click()
 
 void Graphfrm::Command3_Click()
 {
-    m_owner.form1().show();
+    m_owner.showForm1();
     hide();
 }
 

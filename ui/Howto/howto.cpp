@@ -103,6 +103,9 @@ void Howto::buildUi()
     Command1->setFont(TimesFont(12));
     Command1->setAutoDefault(true);
     Command1->setDefault(true);
+
+    NameBoxByLabel(Text1, Label3);
+    NameButtonsByCaption(this);
 }
 
 void Howto::connectHandlers()

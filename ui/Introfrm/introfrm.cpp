@@ -81,6 +81,10 @@ void Introfrm::buildUi()
     Command1->setFont(TimesFont(12));
     Command1->setAutoDefault(true);
     Command1->setDefault(true);
+
+    // The window's caption is the only one the text has.
+    Text1->setAccessibleName(windowTitle());
+    NameButtonsByCaption(this);
 }
 
 void Introfrm::Form_Load()

@@ -53,6 +53,12 @@ void Quiz::buildUi()
     Command1->setFont(TimesFont(12));
     Command1->setAutoDefault(true);
     Command1->setDefault(true);
+
+    // A picture says in words what it shows.
+    Image1->setAccessibleName(
+        QStringLiteral("Quiz: the Leslie matrix, its characteristic equation and the population "
+                       "parameters"));
+    NameButtonsByCaption(this);
 }
 
 void Quiz::Form_Load()

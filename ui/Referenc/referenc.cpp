@@ -86,6 +86,7 @@ void Referenc::buildUi()
     Command1->setFont(TimesFont(12));
     Command1->setAutoDefault(true);
     Command1->setDefault(true);
+    NameButtonsByCaption(this);
 }
 
 void Referenc::Form_Load()

@@ -1,6 +1,5 @@
 #include "ui/ResultFrm/resultfrm.h"
 
-#include "ui/Form1/form1.h"
 #include "ui/common/controls.h"
 #include "ui/common/twips.h"
 #include "ui/common/windowowner.h"
@@ -52,6 +51,7 @@ void ResultFrm::buildUi()
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         box = MakeTextBox(this, boxName, QRect(kBoxLeft, top, kBoxWidth, kRowHeight), kBoxPoints,
                           false, true, QString());
+        NameBoxByLabel(box, label);
     };
     row(600, Label1, "Label1", "Finite rate of increase:", Text1, "Text1");
     row(1200, Label5, "Label5", "Intrisic rate of increase:", Text5, "Text5");
@@ -68,12 +68,13 @@ void ResultFrm::buildUi()
     Command1->setFont(TimesFont(kLabelPoints));
     Command1->setAutoDefault(true);
     Command1->setFocus();
+    NameButtonsByCaption(this);
 }
 
 void ResultFrm::Command1_Click()
 {
     hide();
-    m_owner.form1().show();
+    m_owner.showForm1();
 }
 
 void ResultFrm::showParameters(const PopulationParameterTexts &texts)

@@ -57,6 +57,11 @@ void Vater::buildUi()
     Command1->setFont(TimesFont(12));
     Command1->setAutoDefault(true);
     Command1->setDefault(true);
+
+    // A picture says in words what it shows.
+    Picture2->setAccessibleName(QStringLiteral("A quiet lake at dusk"));
+    Frame1->setAccessibleName(QStringLiteral("Dedication"));
+    NameButtonsByCaption(this);
 }
 
 void Vater::Form_Load()

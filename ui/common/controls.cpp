@@ -2,6 +2,8 @@
 
 #include "ui/common/twips.h"
 
+#include <QGroupBox>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -53,6 +55,31 @@ void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton)
         emit doubleClicked();
     QLabel::mouseDoubleClickEvent(event);
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit clicked();
+        break;
+    default:
+        QLabel::keyPressEvent(event);
+    }
+}
+
+void ClickLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // A dotted frame in the text's own colour shows on any ground the label has, where the
+    // style's focus frame can vanish (on the title's blue).
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(2, 2, -3, -3));
 }
 
 LineControl::LineControl(int x1, int y1, int x2, int y2, QWidget *parent)
@@ -108,6 +135,24 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double 
     label->setFont(TimesFont(points));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
+}
+
+void NameBoxByLabel(QWidget *box, QLabel *label, const QString &description)
+{
+    label->setBuddy(box);
+    box->setAccessibleName(label->text());
+    if (!description.isEmpty())
+        box->setAccessibleDescription(description);
+}
+
+void NameButtonsByCaption(QWidget *window)
+{
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>())
+        if (button->accessibleName().isEmpty())
+            button->setAccessibleName(button->text().remove(QLatin1Char('&')));
+    for (QGroupBox *group : window->findChildren<QGroupBox *>())
+        if (group->accessibleName().isEmpty())
+            group->setAccessibleName(group->title().trimmed());
 }
 
 } // namespace tarnvale::ui

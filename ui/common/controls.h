@@ -24,7 +24,9 @@ void SetForeColor(QWidget *widget, const QColor &color);
 QColor ForeColor(const QWidget *widget);
 void SetBackColor(QWidget *widget, const QColor &color);
 
-// A label that reports clicks and double clicks.
+// A label that reports clicks and double clicks. Given the keyboard focus, it takes Space and
+// Enter as clicks and shows the focus with a frame, so that it works like a button from the
+// keyboard too.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
@@ -38,6 +40,8 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // A straight line between two points given in twips relative to the line's container.
@@ -67,5 +71,15 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const QRect &twips,
 // A label of the given name, place (twips), font size and caption.
 QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double points,
                   const QString &caption);
+
+// What assistive technology (a screen reader) announces for a box: the caption of the label
+// beside it, which also becomes the label's buddy; `description` says more where the caption
+// alone is ambiguous ("x1 =" stands twice on the main window).
+void NameBoxByLabel(QWidget *box, QLabel *label, const QString &description = QString());
+
+// Names every button and group box of `window` that has no name yet by its caption. Labels need
+// no name: assistive technology reads their text, which stays right when the program changes
+// it ("Well done!" / "Try another value!").
+void NameButtonsByCaption(QWidget *window);
 
 } // namespace tarnvale::ui
