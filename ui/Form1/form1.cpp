@@ -34,13 +34,6 @@ QString qs(const std::string &text)
     return QString::fromStdString(text);
 }
 
-// A read-only box shows the start of a number too long for it, as the user reads it.
-void setBoxText(QLineEdit *box, const std::string &text)
-{
-    box->setText(qs(text));
-    box->setCursorPosition(0);
-}
-
 // Texts that came from a life-table file: single bytes, shown as UTF-8 when they are valid
 // UTF-8 and byte for byte (Latin-1) otherwise.
 QString fileText(const std::string &bytes)
@@ -417,8 +410,7 @@ CellTexts Form1::cellTexts() const
 void Form1::setCellText(int index, const std::string &text)
 {
     // A different text runs m_Change through textChanged; the same text changes nothing.
-    m[index]->setText(qs(text));
-    m[index]->setCursorPosition(0);
+    SetBoxText(m[index], text);
 }
 
 void Form1::Form_Load()
@@ -534,9 +526,9 @@ void Form1::Command2_Click()
 
     Label18->hide();
     Label19->hide();
-    setBoxText(Text4, trial.fx1Text);
-    setBoxText(Text5, trial.fx2Text);
-    setBoxText(Text6, trial.productText);
+    SetBoxText(Text4, trial.fx1Text);
+    SetBoxText(Text5, trial.fx2Text);
+    SetBoxText(Text6, trial.productText);
     if (!trial.accepted) {
         Label12->show();
         Label12->setText(qs(trial.verdictText));
@@ -546,12 +538,12 @@ void Form1::Command2_Click()
         return;
     }
 
-    setBoxText(Text7, trial.midpointText);
+    SetBoxText(Text7, trial.midpointText);
     // The bracket starts as the texts the user typed, not as the numbers read from them.
-    setBoxText(Text8, Text2->text().toStdString());
-    setBoxText(Text9, Text3->text().toStdString());
-    setBoxText(Text11, Text4->text().toStdString());
-    setBoxText(Text12, Text5->text().toStdString());
+    SetBoxText(Text8, Text2->text().toStdString());
+    SetBoxText(Text9, Text3->text().toStdString());
+    SetBoxText(Text11, Text4->text().toStdString());
+    SetBoxText(Text12, Text5->text().toStdString());
     Command2->setEnabled(false);
     Command3->setEnabled(true);
     Command3->setFocus();
@@ -582,8 +574,8 @@ void Form1::Command3_Click()
     Command7->show();
     Command7->setEnabled(false);
     Picture1->show();
-    setBoxText(Text10, step.x3Text);
-    setBoxText(Text13, step.fx3Text);
+    SetBoxText(Text10, step.x3Text);
+    SetBoxText(Text13, step.fx3Text);
     if (step.accepted)
         showAcceptedRoot(step.acceptCaption, cells);
     Command3->setEnabled(false);
@@ -613,20 +605,20 @@ void Form1::Command4_Click()
     if (exchange.replaced == BracketEnd::X2) {
         SetForeColor(Text8, endColor(exchange.x1Color));
         SetForeColor(Text11, endColor(exchange.x1Color));
-        setBoxText(Text9, exchange.texts.x2);
+        SetBoxText(Text9, exchange.texts.x2);
         SetForeColor(Text9, endColor(exchange.x2Color));
-        setBoxText(Text12, exchange.texts.fx2);
+        SetBoxText(Text12, exchange.texts.fx2);
         SetForeColor(Text12, endColor(exchange.x2Color));
     } else {
-        setBoxText(Text8, exchange.texts.x1);
+        SetBoxText(Text8, exchange.texts.x1);
         SetForeColor(Text9, endColor(exchange.x2Color));
         SetForeColor(Text12, endColor(exchange.x2Color));
-        setBoxText(Text11, exchange.texts.fx1);
+        SetBoxText(Text11, exchange.texts.fx1);
         SetForeColor(Text8, endColor(exchange.x1Color));
         SetForeColor(Text11, endColor(exchange.x1Color));
     }
-    setBoxText(Text13, exchange.texts.fx3);
-    setBoxText(Text10, exchange.texts.x3);
+    SetBoxText(Text13, exchange.texts.fx3);
+    SetBoxText(Text10, exchange.texts.x3);
     Command3->setEnabled(true);
     Command3->setFocus();
     Command4->setEnabled(false);

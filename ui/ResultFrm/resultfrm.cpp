@@ -21,12 +21,6 @@ constexpr int kBoxLeft = 3360;
 constexpr int kBoxWidth = 3615;
 constexpr int kRowHeight = 495;
 
-void setBoxText(QLineEdit *box, const std::string &text)
-{
-    box->setText(QString::fromStdString(text));
-    box->setCursorPosition(0);
-}
-
 } // namespace
 
 ResultFrm::ResultFrm(WindowOwner &owner, QWidget *parent)
@@ -79,14 +73,14 @@ void ResultFrm::Command1_Click()
 
 void ResultFrm::showParameters(const PopulationParameterTexts &texts)
 {
-    setBoxText(Text1, texts.finiteRate);
-    setBoxText(Text2, texts.netReproductiveRate);
-    setBoxText(Text3, texts.generationTime);
-    setBoxText(Text4, texts.doublingTime);
-    setBoxText(Text5, texts.intrinsicRate);
-    setBoxText(Text6, texts.birthRate);
-    setBoxText(Text7, texts.survivalRate);
-    setBoxText(Text8, texts.deathRate);
+    SetBoxText(Text1, texts.finiteRate);
+    SetBoxText(Text2, texts.netReproductiveRate);
+    SetBoxText(Text3, texts.generationTime);
+    SetBoxText(Text4, texts.doublingTime);
+    SetBoxText(Text5, texts.intrinsicRate);
+    SetBoxText(Text6, texts.birthRate);
+    SetBoxText(Text7, texts.survivalRate);
+    SetBoxText(Text8, texts.deathRate);
 }
 
 void ResultFrm::closeEvent(QCloseEvent *event)

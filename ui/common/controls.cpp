@@ -126,6 +126,12 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const QRect &twips,
     return button;
 }
 
+void SetBoxText(QLineEdit *box, const std::string &text)
+{
+    box->setText(QString::fromStdString(text));
+    box->setCursorPosition(0);
+}
+
 QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double points,
                   const QString &caption)
 {

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <string>
+
 namespace tarnvale::ui {
 
 // Colours as the windows name them.
@@ -67,6 +69,10 @@ QLineEdit *MakeTextBox(QWidget *parent, const char *name, const QRect &twips, do
 // focused button presses it, so a window can be worked from the keyboard.
 QPushButton *MakeButton(QWidget *parent, const char *name, const QRect &twips,
                         const QString &caption, const QString &toolTip, bool bold = false);
+
+// Shows `text` in a box from its start, so that a number too long for the box is read from its
+// first digit.
+void SetBoxText(QLineEdit *box, const std::string &text);
 
 // A label of the given name, place (twips), font size and caption.
 QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double points,
