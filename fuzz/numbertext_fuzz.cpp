@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,18 +67,30 @@ std::string significantDigits(const std::string &text)
     return digits;
 }
 
-void checkDouble(double v)
+// The forms both precisions share: no text for a value that is not finite, a text otherwise, the
+// padded form derived from it, and a scan of it that says what it read. Empty for a value that is
+// not finite.
+template<typename Number> std::optional<ScannedNumber> scanShownText(Number v, std::string &text)
 {
-    const std::string text = NumberToText(v);
+    text = NumberToText(v);
     if (!std::isfinite(v)) {
         require(text.empty() && NumberToPaddedText(v).empty());
-        return;
+        return std::nullopt;
     }
     require(!text.empty());
     require(NumberToPaddedText(v) == padded(text));
-
     const ScannedNumber back = TextToNumber(text);
     checkScanned(back);
+    return back;
+}
+
+void checkDouble(double v)
+{
+    std::string text;
+    const std::optional<ScannedNumber> scanned = scanShownText(v, text);
+    if (!scanned)
+        return;
+    const ScannedNumber back = *scanned;
     if (back.outOfRange) {
         // Only a text that rounded up past the largest double may do that: 1.79769313486232E+308
         // lies beyond it by more than half a unit in the last place.
@@ -90,16 +103,11 @@ void checkDouble(double v)
 
 void checkFloat(float v)
 {
-    const std::string text = NumberToText(v);
-    if (!std::isfinite(v)) {
-        require(text.empty() && NumberToPaddedText(v).empty());
+    std::string text;
+    const std::optional<ScannedNumber> scanned = scanShownText(v, text);
+    if (!scanned)
         return;
-    }
-    require(!text.empty());
-    require(NumberToPaddedText(v) == padded(text));
-
-    const ScannedNumber back = TextToNumber(text);
-    checkScanned(back);
+    const ScannedNumber back = *scanned;
     require(!back.outOfRange);
     const float single = ToSingle(back.value);
     require(std::isfinite(single));
