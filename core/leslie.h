@@ -50,8 +50,8 @@ inline constexpr int kMaxLeslieClasses = 201;
 // entry, and a non-zero entry outside the first row and the sub-diagonal.
 LeslieParse ParseLeslieMatrix(const std::string &text);
 
-// The entries of a list such as "0.5, 0.25 1": separated by blanks, tabs or one comma. Each
-// entry is kept as its text; an empty entry (two commas) is kept as "". Used for the rows of a
+// The entries of a list such as "0.5, 0.25 1": separated by blanks, tabs, line ends or one comma.
+// Each entry is kept as its text; an empty entry (two commas) is kept as "". Used for the rows of a
 // matrix and for typed start vectors.
 std::vector<std::string> SplitEntries(const std::string &text);
 
@@ -107,11 +107,9 @@ struct LeslieAnalysis
 // order n^3, dominates.
 LeslieAnalysis AnalyseLeslie(const LeslieTable &table);
 
-// Shown where the age structure never settles, beside the damping ratio of a periodic table.
-inline constexpr const char *kPeriodicNote
-    = "the population cycles with period %d; the age structure does not approach the SAD";
-
-// kPeriodicNote with the period filled in; empty for a table that is not periodic.
+// Shown beside the damping ratio of a periodic table, where the age structure never settles:
+// "the population cycles with period 3; the age structure does not approach the SAD". Empty for
+// a table that is not periodic.
 std::string PeriodicNote(const LeslieAnalysis &analysis);
 
 } // namespace tarnvale
