@@ -132,9 +132,9 @@ ParsedOptions parseOptions(int argc, char **argv)
             options.output = output;
             options.outputGiven = true;
         } else if (name == "--format") {
-            if (*value == "A" || *value == "a")
+            if (*value == "A")
                 format = TableFormat::A;
-            else if (*value == "B" || *value == "b")
+            else if (*value == "B")
                 format = TableFormat::B;
             else
                 return fail("--format takes A or B, not \"" + *value + "\"");

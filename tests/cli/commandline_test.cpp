@@ -59,6 +59,7 @@ TEST(CommandLine, refusesBadUsageWithStatusTwo)
         {{"--report", "--frobnicate"}, "unknown option --frobnicate"},
         {{"--report", "--json", "--csv", "--matrix", "1"}, "--json and --csv cannot be combined"},
         {{"--report", "--format", "C", "x"}, "--format takes A or B, not \"C\""},
+        {{"--report", "--format=a", "x"}, "--format takes A or B, not \"a\""},
         {{"--report", "x.txt"}, "the file x.txt needs --format A or --format B before it"},
         {{"--report", "--steps", "0", "--matrix", "1"},
          "--steps takes a whole number from 1 to 1000, not \"0\""},
