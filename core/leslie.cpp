@@ -159,7 +159,8 @@ std::vector<std::complex<double>> newtonPolygonStarts(const std::vector<double> 
         }
         hull.push_back(p);
     }
-    std::vector<std::complex<double>> starts;
+    // Coefficients of the lowest powers that underflowed to 0 stand for roots at 0.
+    std::vector<std::complex<double>> starts(static_cast<std::size_t>(hull.front().first), 0.0);
     const double pi = std::acos(-1.0);
     for (std::size_t e = 0; e + 1 < hull.size(); ++e) {
         const int count = static_cast<int>(hull[e + 1].first - hull[e].first);

@@ -239,6 +239,33 @@ TEST(LeslieAnalysis, leavesUndefinedWhatLambdaDoesNotDefine)
     EXPECT_NEAR((*small.stableAgeDistribution)[0], 1.0 / 201, 1e-14);
 }
 
+TEST(LeslieAnalysis, staysFiniteOnRatesAtTheEdgesOfTheDoubleRange)
+{
+    const std::vector<double> extremes = {0, 1e-300, 1e-5, 0.5, 3, 1e300, 1.7e308};
+    std::mt19937 random(5);
+    for (int i = 0; i < 40; ++i) {
+        const std::size_t n = i % 4 == 0 ? 201 : 1 + random() % 12;
+        LeslieTable table;
+        for (std::size_t x = 0; x < n; ++x) {
+            table.fecundity.push_back(extremes[random() % extremes.size()]);
+            if (x + 1 < n)
+                table.survival.push_back(extremes[random() % extremes.size()]);
+        }
+        const LeslieAnalysis a = AnalyseLeslie(table);
+        for (const std::optional<double> &value :
+             {a.lambda, a.intrinsicRate, a.netReproductiveRate, a.generationTime, a.doublingTime,
+              a.birthRate, a.survivalRate, a.deathRate, a.secondModulus, a.dampingRatio})
+            EXPECT_TRUE(!value || std::isfinite(*value)) << i;
+        for (const auto &values : {a.stableAgeDistribution, a.reproductiveValues,
+                                   a.sensitivityFecundity, a.sensitivitySurvival})
+            for (double v : values.value_or(std::vector<double> {}))
+                EXPECT_TRUE(std::isfinite(v)) << i;
+        EXPECT_EQ(a.eigenvalues.size(), a.lambda ? n : 0u) << i;
+        for (std::complex<double> mu : a.eigenvalues)
+            EXPECT_TRUE(std::isfinite(mu.real()) && std::isfinite(mu.imag())) << i;
+    }
+}
+
 TEST(LeslieAnalysis, refusesNegativeAndNonFiniteRatesNamingTheClass)
 {
     struct Case
