@@ -26,12 +26,6 @@ std::string classText(int x)
     return "age class " + std::to_string(x);
 }
 
-std::string valueText(double value)
-{
-    return std::isfinite(value) ? NumberToText(value)
-                                : std::string("a value beyond the number range");
-}
-
 // ln(e^a + e^b) without leaving the double range; -infinity stands for 0.
 double logAdd(double a, double b)
 {
@@ -331,14 +325,14 @@ std::optional<std::string> CheckLeslieTable(const LeslieTable &table)
         if (!std::isfinite(f))
             return classText(age) + ": the fecundity is not a finite number";
         if (f < 0)
-            return classText(age) + ": the fecundity " + valueText(f) + " is negative";
+            return classText(age) + ": the fecundity " + NumberToText(f) + " is negative";
         if (x == table.survival.size())
             continue;
         const double s = table.survival[x];
         if (!std::isfinite(s))
             return classText(age) + ": the survival rate is not a finite number";
         if (s < 0)
-            return classText(age) + ": the survival rate " + valueText(s) + " is negative";
+            return classText(age) + ": the survival rate " + NumberToText(s) + " is negative";
     }
     return std::nullopt;
 }

@@ -66,7 +66,8 @@ struct LeslieAnalysis
     int ageClasses = 0; // n
 
     // lambda1: the dominant root of sum l(x) F(x) lambda^-(x + 1) = 1, >= 0; 0 when no class
-    // reproduces (R0 = 0). Empty only for a table CheckLeslieTable refuses.
+    // reproduces (R0 = 0). Empty for a table CheckLeslieTable refuses, and where lambda1 itself
+    // lies beyond the double range.
     std::optional<double> lambda;
     std::optional<double> intrinsicRate; // r = ln lambda1
     std::optional<double> netReproductiveRate; // R0 = sum l(x) F(x)
@@ -86,8 +87,7 @@ struct LeslieAnalysis
     std::optional<std::vector<double>> elasticityFecundity;
     std::optional<std::vector<double>> elasticitySurvival;
 
-    // All n eigenvalues of A, lambda1 first, then by decreasing modulus. Empty only for a refused
-    // table.
+    // All n eigenvalues of A, lambda1 first, then by decreasing modulus. Empty where lambda1 is.
     std::vector<std::complex<double>> eigenvalues;
     // |lambda2|, the largest modulus among the other eigenvalues (0 when it is within rounding of
     // 0), and the damping ratio rho = lambda1 / |lambda2| (empty when |lambda2| = 0). A periodic
