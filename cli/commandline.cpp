@@ -29,7 +29,7 @@ constexpr const char *kHelp
       "death rates at the stable age distribution (SAD), the SAD, the reproductive values, the\n"
       "sensitivities and elasticities of lambda1, |lambda2|, the damping ratio and the period.\n"
       "\n"
-      "  --report         report on the inputs that follow\n"
+      "  --report         report on the inputs (needed for every report)\n"
       "  --format A|B     the files that follow are life tables of format A (age, f(x), s(x))\n"
       "                   or format B (age, l(x), m(x))\n"
       "  --matrix TEXT    a square Leslie matrix of 1 to 201 rows: rows separated by \";\",\n"
