@@ -1,3 +1,4 @@
+#include "cli/commandline.h"
 #include "core/state.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/windowowner.h"
@@ -6,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 namespace {
 
@@ -23,6 +25,9 @@ bool haveDisplay()
 
 int main(int argc, char *argv[])
 {
+    // The command line reports and ends before anything that needs a display.
+    if (tarnvale::cli::IsCommandLine(argc, argv))
+        return tarnvale::cli::RunCommandLine(argc, argv, std::cout, std::cerr);
     if (!haveDisplay()) {
         std::fputs("Tarnvale is a desktop program and needs a display, but none is set (DISPLAY "
                    "is empty).\nStart it from a desktop session, or without one under a virtual "

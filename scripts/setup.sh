@@ -9,6 +9,7 @@ build=${TARNVALE_BUILD_DIR:-$here/build}
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
+    libeigen3-dev
     fonts-liberation
     googletest libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev

@@ -1,0 +1,634 @@
+#include "core/leslie.h"
+
+#include "core/numbertext.h"
+
+#include <Eigen/Core>
+#include <Eigen/Eigenvalues>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace tarnvale {
+
+namespace {
+
+constexpr double kMinusInfinity = -std::numeric_limits<double>::infinity();
+
+double cellNumber(const CellTexts &cells, int index)
+{
+    return TextToNumber(cells[index]).value;
+}
+
+std::string classText(int x)
+{
+    return "age class " + std::to_string(x);
+}
+
+// ln(e^a + e^b) without leaving the double range; -infinity stands for 0.
+double logAdd(double a, double b)
+{
+    if (a == kMinusInfinity)
+        return b;
+    if (b == kMinusInfinity)
+        return a;
+    const double top = std::max(a, b);
+    return top + std::log1p(std::exp(-std::fabs(a - b)));
+}
+
+std::optional<double> finite(double value)
+{
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+std::optional<std::vector<double>> finiteArray(std::vector<double> values)
+{
+    for (double v : values)
+        if (!std::isfinite(v))
+            return std::nullopt;
+    return values;
+}
+
+// ln l(x) for x = 0 ... n - 1 (-infinity once a survival rate is 0).
+std::vector<double> logSurvivorship(const LeslieTable &table)
+{
+    std::vector<double> logL(table.fecundity.size(), 0.0);
+    for (std::size_t x = 0; x + 1 < logL.size(); ++x)
+        logL[x + 1] = logL[x] + std::log(table.survival[x]);
+    return logL;
+}
+
+// lambda1 as u = ln lambda1 from phi(u) = ln sum exp(a(x) - (x + 1) u) = 0, a(x) = ln l(x) F(x).
+// phi is convex and decreasing, and phi(u0) >= 0 at u0 = max a(x) / (x + 1), so Newton's method
+// from u0 climbs to the root from below without overshooting; it stops when a step no longer
+// moves u upwards, which is at the root to rounding.
+double logLambdaOf(const std::vector<double> &a)
+{
+    double u = kMinusInfinity;
+    for (std::size_t x = 0; x < a.size(); ++x)
+        if (a[x] != kMinusInfinity)
+            u = std::max(u, a[x] / static_cast<double>(x + 1));
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        double top = kMinusInfinity;
+        for (std::size_t x = 0; x < a.size(); ++x)
+            if (a[x] != kMinusInfinity)
+                top = std::max(top, a[x] - static_cast<double>(x + 1) * u);
+        double sum = 0.0, ageSum = 0.0;
+        for (std::size_t x = 0; x < a.size(); ++x) {
+            if (a[x] == kMinusInfinity)
+                continue;
+            const double term = std::exp(a[x] - static_cast<double>(x + 1) * u - top);
+            sum += term;
+            ageSum += static_cast<double>(x + 1) * term;
+        }
+        const double phi = top + std::log(sum);
+        const double next = u + phi / (ageSum / sum);
+        if (!(next > u))
+            break;
+        u = next;
+    }
+    return u;
+}
+
+// q(z) = z^m - sum c(x) z^(m - 1 - x) and q'(z) by Horner's rule, with the size of the terms,
+// sum |coefficient| |z|^i, which bounds the rounding error of q.
+struct Horner
+{
+    double vr = 1, vi = 0, dr = 0, di = 0, size = 1;
+};
+
+Horner evaluate(const std::vector<double> &c, double zr, double zi)
+{
+    Horner h;
+    const double modulus = std::hypot(zr, zi);
+    for (double cx : c) {
+        const double ndr = h.dr * zr - h.di * zi + h.vr;
+        h.di = h.dr * zi + h.di * zr + h.vi;
+        h.dr = ndr;
+        const double nvr = h.vr * zr - h.vi * zi - cx;
+        h.vi = h.vr * zi + h.vi * zr;
+        h.vr = nvr;
+        h.size = h.size * modulus + std::fabs(cx);
+    }
+    return h;
+}
+
+// Whether every z is a root of q to the accuracy its coefficients allow.
+bool rootsAccurate(const std::vector<double> &c, const std::vector<std::complex<double>> &z)
+{
+    const double tolerance
+        = 64.0 * static_cast<double>(c.size() + 1) * std::numeric_limits<double>::epsilon();
+    for (std::complex<double> root : z) {
+        const Horner h = evaluate(c, root.real(), root.imag());
+        if (!(std::hypot(h.vr, h.vi) <= tolerance * h.size))
+            return false;
+    }
+    return true;
+}
+
+// Starting points for Aberth's iteration from the Newton polygon of q: each edge of the upper
+// convex hull of the points (i, ln |a(i)|), a(i) the coefficient of z^i, from i to j stands for
+// j - i roots of about the modulus (|a(i)| / |a(j)|)^(1 / (j - i)); they start evenly spaced on
+// that circle.
+std::vector<std::complex<double>> newtonPolygonStarts(const std::vector<double> &c)
+{
+    const std::size_t m = c.size();
+    std::vector<std::pair<double, double>> points; // (i, ln |a(i)|)
+    for (std::size_t i = 0; i <= m; ++i) {
+        const double a = i == m ? 1.0 : c[m - 1 - i];
+        if (a != 0)
+            points.emplace_back(static_cast<double>(i), std::log(std::fabs(a)));
+    }
+    std::vector<std::pair<double, double>> hull;
+    for (const auto &p : points) {
+        while (hull.size() >= 2) {
+            const auto &o = hull[hull.size() - 2], &q = hull.back();
+            if ((q.first - o.first) * (p.second - o.second)
+                    - (q.second - o.second) * (p.first - o.first)
+                >= 0)
+                hull.pop_back();
+            else
+                break;
+        }
+        hull.push_back(p);
+    }
+    // Coefficients of the lowest powers that underflowed to 0 stand for roots at 0.
+    std::vector<std::complex<double>> starts(static_cast<std::size_t>(hull.front().first), 0.0);
+    const double pi = std::acos(-1.0);
+    for (std::size_t e = 0; e + 1 < hull.size(); ++e) {
+        const int count = static_cast<int>(hull[e + 1].first - hull[e].first);
+        const double radius = std::exp((hull[e].second - hull[e + 1].second) / count);
+        for (int l = 0; l < count; ++l)
+            starts.push_back(std::polar(radius, 2 * pi * l / count + 0.4 + 1.1 * e));
+    }
+    return starts;
+}
+
+// Aberth's iteration on the roots z of q: Newton's correction q / q' for each root, damped by
+// the pull of the others, so that all converge at once and none settles on another's root.
+void aberth(const std::vector<double> &c, std::vector<std::complex<double>> &z)
+{
+    const std::size_t m = z.size();
+    std::vector<double> re(m), im(m);
+    for (std::size_t i = 0; i < m; ++i) {
+        re[i] = z[i].real();
+        im[i] = z[i].imag();
+    }
+    std::vector<bool> settled(m, false);
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        bool moved = false;
+        for (std::size_t i = 0; i < m; ++i) {
+            if (settled[i])
+                continue;
+            const Horner h = evaluate(c, re[i], im[i]);
+            const double dd = h.dr * h.dr + h.di * h.di;
+            if (!(dd > 0) || !std::isfinite(dd))
+                continue;
+            const double nr = (h.vr * h.dr + h.vi * h.di) / dd;
+            const double ni = (h.vi * h.dr - h.vr * h.di) / dd;
+            double sr = 0, si = 0;
+            for (std::size_t j = 0; j < m; ++j) {
+                const double er = re[i] - re[j], ei = im[i] - im[j];
+                const double ee = er * er + ei * ei;
+                if (j == i || ee == 0)
+                    continue;
+                sr += er / ee;
+                si -= ei / ee;
+            }
+            const double denr = 1 - (nr * sr - ni * si), deni = -(nr * si + ni * sr);
+            const double den = denr * denr + deni * deni;
+            if (!(den > 0) || !std::isfinite(den))
+                continue;
+            const double wr = (nr * denr + ni * deni) / den;
+            const double wi = (ni * denr - nr * deni) / den;
+            if (!std::isfinite(wr) || !std::isfinite(wi))
+                continue;
+            re[i] -= wr;
+            im[i] -= wi;
+            // A root whose value is within the rounding of its terms has nothing left to gain.
+            if (std::hypot(h.vr, h.vi)
+                <= 4.0 * static_cast<double>(m) * std::numeric_limits<double>::epsilon() * h.size)
+                settled[i] = true;
+            else
+                moved = true;
+        }
+        if (!moved)
+            break;
+    }
+    for (std::size_t i = 0; i < m; ++i)
+        z[i] = {re[i], im[i]};
+}
+
+// The eigenvalues of the real Schur form of the companion matrix of q, which is already upper
+// Hessenberg; empty when the iteration fails.
+std::vector<std::complex<double>> schurEigenvalues(const std::vector<double> &c)
+{
+    const Eigen::Index size = static_cast<Eigen::Index>(c.size());
+    Eigen::MatrixXd h = Eigen::MatrixXd::Zero(size, size);
+    for (Eigen::Index x = 0; x < size; ++x) {
+        h(0, x) = c[static_cast<std::size_t>(x)];
+        if (x + 1 < size)
+            h(x + 1, x) = 1.0;
+    }
+    std::vector<std::complex<double>> values;
+    Eigen::RealSchur<Eigen::MatrixXd> schur(size);
+    schur.computeFromHessenberg(h, Eigen::MatrixXd::Identity(size, size), false);
+    if (schur.info() != Eigen::Success)
+        return values;
+    const Eigen::MatrixXd &t = schur.matrixT();
+    for (Eigen::Index i = 0; i < size;) {
+        if (i + 1 == size || t(i + 1, i) == 0.0) {
+            values.emplace_back(t(i, i), 0.0);
+            ++i;
+            continue;
+        }
+        // A 2 x 2 block: its pair of eigenvalues.
+        const double p = 0.5 * (t(i, i) - t(i + 1, i + 1));
+        const double q = p * p + t(i + 1, i) * t(i, i + 1);
+        const double z = std::sqrt(std::fabs(q));
+        if (q >= 0) {
+            values.emplace_back(t(i + 1, i + 1) + p + std::copysign(z, p), 0.0);
+            values.emplace_back(t(i + 1, i + 1) + p - std::copysign(z, p), 0.0);
+        } else {
+            values.emplace_back(t(i + 1, i + 1) + p, z);
+            values.emplace_back(t(i + 1, i + 1) + p, -z);
+        }
+        i += 2;
+    }
+    return values;
+}
+
+// Up to this many reproducing classes the Schur form is tried first (well under a millisecond);
+// a longer table goes straight to Aberth's iteration, which for 201 classes takes about a
+// millisecond against 10 to 40 for the Schur form.
+constexpr std::size_t kSchurClasses = 60;
+
+// The eigenvalues of the reproducing block of A (classes 0 ... k, every l(x) > 0 there), as
+// multiples of lambda1. The similarity D^-1 A D / lambda1 with D = diag(l(x) / lambda1^x) turns
+// the block into the companion matrix of q, whose first row c(x) = l(x) F(x) / lambda1^(x + 1)
+// sums to 1 and whose sub-diagonal is 1, and which is still upper Hessenberg.
+//
+// The real Schur form of that matrix is backward stable for the matrix as a whole, not for each
+// coefficient: where the coefficients span many orders of magnitude (l(x) F(x) falling fast), an
+// error of the size of the largest moves a cluster of small roots by percents, or to 0. Aberth's
+// iteration on q errs relative to each coefficient instead (Horner's rule), so it finds every
+// root as accurately as its coefficients allow. Each result is checked against q; the other way
+// takes over where the first falls short.
+std::vector<std::complex<double>> relativeEigenvalues(const std::vector<double> &c)
+{
+    if (c.size() == 1)
+        return {c[0]};
+    std::vector<std::complex<double>> values;
+    if (c.size() <= kSchurClasses) {
+        values = schurEigenvalues(c);
+        if (values.size() == c.size() && rootsAccurate(c, values))
+            return values;
+    }
+    values = newtonPolygonStarts(c);
+    aberth(c, values);
+    return values;
+}
+
+} // namespace
+
+LeslieTable LeslieTableFrom(const AnalysisState &state, const CellTexts &cells)
+{
+    LeslieTable table;
+    if (!state.dataFileMode()) {
+        for (int cell : kFecundityCells)
+            table.fecundity.push_back(cellNumber(cells, cell));
+        for (int cell : kSurvivalCells)
+            table.survival.push_back(cellNumber(cells, cell));
+        return table;
+    }
+    if (!state.LastAgeClass || *state.LastAgeClass < 0 || *state.LastAgeClass >= kTableSlots)
+        return table;
+    const int last = *state.LastAgeClass;
+    for (int x = 0; x <= last; ++x) {
+        table.fecundity.push_back(TableNumber(state.Fecundity[x]));
+        if (x < last)
+            table.survival.push_back(TableNumber(state.Survival[x]));
+    }
+    return table;
+}
+
+std::optional<std::string> CheckLeslieTable(const LeslieTable &table)
+{
+    if (table.fecundity.empty())
+        return std::string("the table has no age class");
+    if (table.survival.size() + 1 != table.fecundity.size())
+        return std::string("the table needs one survival rate fewer than its age classes");
+    for (std::size_t x = 0; x < table.fecundity.size(); ++x) {
+        const int age = static_cast<int>(x);
+        const double f = table.fecundity[x];
+        if (!std::isfinite(f))
+            return classText(age) + ": the fecundity is not a finite number";
+        if (f < 0)
+            return classText(age) + ": the fecundity " + NumberToText(f) + " is negative";
+        if (x == table.survival.size())
+            continue;
+        const double s = table.survival[x];
+        if (!std::isfinite(s))
+            return classText(age) + ": the survival rate is not a finite number";
+        if (s < 0)
+            return classText(age) + ": the survival rate " + NumberToText(s) + " is negative";
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> SplitEntries(const std::string &text)
+{
+    std::vector<std::string> entries;
+    std::string entry;
+    bool afterComma = false; // only blanks since the last comma: another comma ends an empty entry
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            if (!entry.empty()) {
+                entries.push_back(entry);
+                entry.clear();
+            }
+            continue;
+        }
+        if (c == ',') {
+            if (!entry.empty())
+                entries.push_back(entry);
+            else if (afterComma || entries.empty())
+                entries.emplace_back(); // ",," or a leading comma: an empty entry
+            entry.clear();
+            afterComma = true;
+            continue;
+        }
+        entry.push_back(c);
+        afterComma = false;
+    }
+    if (!entry.empty())
+        entries.push_back(entry);
+    else if (afterComma)
+        entries.emplace_back(); // a trailing comma
+    return entries;
+}
+
+std::optional<double> EntryNumber(const std::string &text)
+{
+    std::size_t i = 0;
+    const std::size_t size = text.size();
+    auto digits = [&] {
+        const std::size_t start = i;
+        while (i < size && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        return i - start;
+    };
+    if (i < size && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    std::size_t mantissa = digits();
+    if (i < size && text[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return std::nullopt;
+    if (i < size && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
+        ++i;
+        if (i < size && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        if (digits() == 0)
+            return std::nullopt;
+    }
+    if (i != size)
+        return std::nullopt;
+    const ScannedNumber number = TextToNumber(text);
+    if (number.outOfRange || !std::isfinite(number.value))
+        return std::nullopt;
+    return number.value;
+}
+
+LeslieParse ParseLeslieMatrix(const std::string &text)
+{
+    LeslieParse result;
+    std::vector<std::string> rowTexts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find(';', start);
+        rowTexts.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    if (rowTexts.size() == 1 && SplitEntries(rowTexts[0]).empty()) {
+        result.message = "the matrix is empty";
+        return result;
+    }
+    if (rowTexts.size() > static_cast<std::size_t>(kMaxLeslieClasses)) {
+        result.message = "the matrix has " + std::to_string(rowTexts.size())
+            + " rows; a Leslie matrix here has at most " + std::to_string(kMaxLeslieClasses);
+        return result;
+    }
+    const std::size_t n = rowTexts.size();
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t r = 0; r < n; ++r) {
+        rows.push_back(SplitEntries(rowTexts[r]));
+        const std::string row = "row " + std::to_string(r + 1);
+        if (rows[r].empty()) {
+            result.message = row + " is empty";
+            return result;
+        }
+        if (rows[r].size() != rows[0].size()) {
+            result.message = row + " has " + std::to_string(rows[r].size())
+                + " entries where row 1 has " + std::to_string(rows[0].size());
+            return result;
+        }
+    }
+    if (rows[0].size() != n) {
+        result.message = "the matrix has " + std::to_string(n) + (n == 1 ? " row" : " rows")
+            + " of " + std::to_string(rows[0].size()) + " entries; a Leslie matrix is square";
+        return result;
+    }
+    LeslieTable table;
+    table.fecundity.assign(n, 0.0);
+    table.survival.assign(n - 1, 0.0);
+    for (std::size_t r = 0; r < n; ++r) {
+        for (std::size_t c = 0; c < n; ++c) {
+            const std::string &entry = rows[r][c];
+            const std::string where
+                = "row " + std::to_string(r + 1) + ", column " + std::to_string(c + 1) + ": ";
+            const std::optional<double> value = EntryNumber(entry);
+            if (!value) {
+                result.message = where
+                    + (entry.empty() ? std::string("the entry is empty")
+                                     : "\"" + entry + "\" is not a finite decimal number");
+                return result;
+            }
+            if (*value < 0) {
+                result.message = where + entry + " is negative";
+                return result;
+            }
+            if (r == 0)
+                table.fecundity[c] = *value;
+            else if (c + 1 == r)
+                table.survival[c] = *value;
+            else if (*value != 0) {
+                result.message = where + entry
+                    + " lies outside the first row and the sub-diagonal of a Leslie matrix";
+                return result;
+            }
+        }
+    }
+    result.ok = true;
+    result.table = std::move(table);
+    return result;
+}
+
+LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
+{
+    LeslieAnalysis analysis;
+    analysis.ageClasses = table.ageClasses();
+    if (CheckLeslieTable(table))
+        return analysis;
+    const std::size_t n = table.fecundity.size();
+    const std::vector<double> logL = logSurvivorship(table);
+
+    // a(x) = ln l(x) F(x); k the last class that reproduces.
+    std::vector<double> a(n, kMinusInfinity);
+    std::optional<std::size_t> last;
+    int period = 0;
+    for (std::size_t x = 0; x < n; ++x) {
+        if (table.fecundity[x] > 0 && logL[x] != kMinusInfinity) {
+            a[x] = logL[x] + std::log(table.fecundity[x]);
+            last = x;
+            period = std::gcd(period, static_cast<int>(x + 1));
+        }
+    }
+
+    // R0 summed in age order as the results window sums it, so that a table whose R0 is 1 to
+    // the last bit has lambda1 = 1 exactly.
+    double r0 = table.fecundity[0];
+    double product = 1.0;
+    for (std::size_t x = 0; x + 1 < n; ++x) {
+        product *= table.survival[x];
+        r0 += product * table.fecundity[x + 1];
+    }
+    analysis.netReproductiveRate = finite(r0);
+
+    if (!last) {
+        // No class reproduces: every eigenvalue is 0 and nothing that divides by lambda1 exists.
+        analysis.lambda = 0.0;
+        analysis.eigenvalues.assign(n, 0.0);
+        if (n > 1)
+            analysis.secondModulus = 0.0;
+        return analysis;
+    }
+    analysis.period = period;
+
+    const double u = r0 == 1.0 ? 0.0 : logLambdaOf(a);
+    const double lambda = std::exp(u);
+    if (!(lambda > 0) || !std::isfinite(lambda)) {
+        analysis.eigenvalues.clear();
+        return analysis;
+    }
+    analysis.lambda = lambda;
+    analysis.intrinsicRate = u;
+    if (u != 0) {
+        analysis.doublingTime = finite(std::log(2.0) / u);
+        if (r0 > 0 && std::isfinite(r0))
+            analysis.generationTime = finite(std::log(r0) / u);
+    }
+
+    // SAD: w(x) proportional to l(x) / lambda1^x, formed on a logarithmic scale.
+    std::vector<double> logW(n);
+    double logWSum = kMinusInfinity;
+    for (std::size_t x = 0; x < n; ++x) {
+        logW[x] = logL[x] - static_cast<double>(x) * u;
+        logWSum = logAdd(logWSum, logW[x]);
+    }
+    std::vector<double> w(n);
+    for (std::size_t x = 0; x < n; ++x)
+        w[x] = std::exp(logW[x] - logWSum);
+    analysis.stableAgeDistribution = finiteArray(w);
+    if (analysis.stableAgeDistribution) {
+        const double birth = lambda * w[0];
+        analysis.birthRate = finite(birth);
+        analysis.survivalRate = finite(lambda - birth);
+        analysis.deathRate = finite(1 - (lambda - birth));
+    }
+
+    // Reproductive values from v(x) = (F(x) + s(x) v(x + 1)) / lambda1, also in logarithms, then
+    // scaled to v(0) = 1.
+    std::vector<double> logV(n);
+    for (std::size_t i = n; i-- > 0;) {
+        double logSum = table.fecundity[i] > 0 ? std::log(table.fecundity[i]) : kMinusInfinity;
+        if (i + 1 < n && table.survival[i] > 0)
+            logSum = logAdd(logSum, std::log(table.survival[i]) + logV[i + 1]);
+        logV[i] = logSum == kMinusInfinity ? kMinusInfinity : logSum - u;
+    }
+    std::vector<double> v(n);
+    for (std::size_t x = 0; x < n; ++x)
+        v[x] = logV[x] == kMinusInfinity ? 0.0 : std::exp(logV[x] - logV[0]);
+    analysis.reproductiveValues = finiteArray(v);
+
+    if (analysis.stableAgeDistribution && analysis.reproductiveValues) {
+        double vw = 0.0;
+        for (std::size_t x = 0; x < n; ++x)
+            vw += v[x] * w[x];
+        std::vector<double> sf(n), ss(n - 1), ef(n), es(n - 1);
+        for (std::size_t x = 0; x < n; ++x) {
+            sf[x] = v[0] * w[x] / vw;
+            ef[x] = table.fecundity[x] / lambda * sf[x];
+            if (x + 1 < n) {
+                ss[x] = v[x + 1] * w[x] / vw;
+                es[x] = table.survival[x] / lambda * ss[x];
+            }
+        }
+        analysis.sensitivityFecundity = finiteArray(sf);
+        analysis.sensitivitySurvival = finiteArray(ss);
+        analysis.elasticityFecundity = finiteArray(ef);
+        analysis.elasticitySurvival = finiteArray(es);
+    }
+
+    // Eigenvalues: the reproducing block, in units of lambda1; the classes after it add zeros.
+    std::vector<double> c(*last + 1);
+    for (std::size_t x = 0; x <= *last; ++x)
+        c[x] = a[x] == kMinusInfinity ? 0.0 : std::exp(a[x] - static_cast<double>(x + 1) * u);
+    std::vector<std::complex<double>> relative = relativeEigenvalues(c);
+    if (relative.size() != c.size())
+        return analysis;
+    // The dominant one is 1 in these units; it is replaced by lambda1 itself.
+    const auto dominant = std::min_element(relative.begin(), relative.end(),
+                                           [](std::complex<double> p, std::complex<double> q) {
+                                               return std::abs(p - 1.0) < std::abs(q - 1.0);
+                                           });
+    relative.erase(dominant);
+    std::sort(relative.begin(), relative.end(), [](std::complex<double> p, std::complex<double> q) {
+        if (std::abs(p) != std::abs(q))
+            return std::abs(p) > std::abs(q);
+        if (p.real() != q.real())
+            return p.real() > q.real();
+        return p.imag() > q.imag();
+    });
+    analysis.eigenvalues.push_back(lambda);
+    for (std::complex<double> mu : relative)
+        analysis.eigenvalues.push_back(mu * lambda);
+    analysis.eigenvalues.resize(n, 0.0);
+
+    if (n == 1)
+        return analysis;
+    double second = relative.empty() ? 0.0 : std::abs(relative.front());
+    if (period > 1)
+        second = 1.0;
+    else if (second <= 8.0 * static_cast<double>(n) * std::numeric_limits<double>::epsilon())
+        second = 0.0;
+    analysis.secondModulus = finite(second * lambda);
+    if (second > 0)
+        analysis.dampingRatio = period > 1 ? 1.0 : 1.0 / second;
+    return analysis;
+}
+
+std::string PeriodicNote(const LeslieAnalysis &analysis)
+{
+    if (!analysis.periodic())
+        return {};
+    return "the population cycles with period " + std::to_string(*analysis.period)
+        + "; the age structure does not approach the SAD";
+}
+
+} // namespace tarnvale

@@ -1,0 +1,237 @@
+// The command line as a script sees it: exit statuses, standard output, standard error.
+#include "cli/commandline.h"
+
+#include "core/leslie.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using tarnvale::cli::RunCommandLine;
+
+struct Outcome
+{
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+Outcome run(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "tarnvale");
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
+    std::ostringstream out, err;
+    Outcome result;
+    result.status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+std::string example(const char *name)
+{
+    return std::string(TARNVALE_EXAMPLES_DIR) + "/" + name;
+}
+
+const char *kDefaultMatrix = "0 1 2 1; 0.5 0 0 0; 0 1 0 0; 0 0 0.5 0";
+
+TEST(CommandLine, refusesBadUsageWithStatusTwo)
+{
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        const char *message;
+    };
+    const Case cases[] = {
+        {{"--report"}, "no input: give --format A|B FILE... or --matrix TEXT"},
+        {{"--json", "--matrix", "1"}, "nothing to do: give --report"},
+        {{"--report", "--frobnicate"}, "unknown option --frobnicate"},
+        {{"--report", "--json", "--csv", "--matrix", "1"}, "--json and --csv cannot be combined"},
+        {{"--report", "--format", "C", "x"}, "--format takes A or B, not \"C\""},
+        {{"--report", "--format=a", "x"}, "--format takes A or B, not \"a\""},
+        {{"--report", "x.txt"}, "the file x.txt needs --format A or --format B before it"},
+        {{"--report", "--steps", "0", "--matrix", "1"},
+         "--steps takes a whole number from 1 to 1000, not \"0\""},
+        {{"--report", "--steps=1001", "--matrix", "1"},
+         "--steps takes a whole number from 1 to 1000, not \"1001\""},
+        {{"--report", "--steps", "2", "--steps", "3", "--matrix", "1"}, "--steps is given twice"},
+        {{"--report", "--start", "sad", "--matrix", "1"}, "--start needs --steps"},
+        {{"--report", "--steps", "5", "--start", "last", "--matrix", "1"},
+         "--start takes equal, first or sad, not \"last\""},
+        {{"--report", "--matrix"}, "--matrix needs a value"},
+        {{"--report=yes", "--matrix", "1"}, "--report takes no value"},
+    };
+    for (const Case &c : cases) {
+        const Outcome r = run(c.arguments);
+        EXPECT_EQ(r.status, 2) << c.message;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), std::string("tarnvale: ") + c.message);
+        EXPECT_NE(r.err.find("usage: tarnvale --report"), std::string::npos);
+        EXPECT_EQ(r.out, "");
+    }
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, tarnvale::cli::UsageText());
+    EXPECT_EQ(help.err, "");
+}
+
+TEST(CommandLine, reportsTheOthersWhenAnInputIsRefused)
+{
+    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "cli-refused";
+    std::filesystem::create_directories(dir);
+    const std::string negative = (dir / "negative.txt").string();
+    std::ofstream(negative) << "\"age,f(x),s(x)\"\n0,0,0.5\n1,2,-0.5\n2,1,0\n";
+    const std::string missing = (dir / "missing.txt").string();
+
+    const Outcome r
+        = run({"--report", "--json", "--matrix", "0 1; 0.5 0.2", "--format", "A",
+               example("ExampleA-1.txt"), negative, missing, "--matrix", kDefaultMatrix});
+    EXPECT_EQ(r.status, 1);
+    std::istringstream lines(r.err);
+    std::string line;
+    std::vector<std::string> errors;
+    while (std::getline(lines, line))
+        errors.push_back(line);
+    ASSERT_EQ(errors.size(), 3u) << r.err;
+    EXPECT_EQ(errors[0],
+              "tarnvale: matrix: row 2, column 2: 0.2 lies outside the first row and the "
+              "sub-diagonal of a Leslie matrix");
+    EXPECT_EQ(errors[1],
+              "tarnvale: " + negative + ": age class 1: the survival rate -0.5 is negative");
+    EXPECT_EQ(errors[2].rfind("tarnvale: " + missing + ": ", 0), 0u);
+    // Two objects: the example and the default matrix, in the order given.
+    const std::regex source("\"source\":\"([^\"]*)\"");
+    std::vector<std::string> sources;
+    for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), source);
+         it != std::sregex_iterator(); ++it)
+        sources.push_back((*it)[1]);
+    EXPECT_EQ(sources, (std::vector<std::string> {example("ExampleA-1.txt"), "matrix"}));
+}
+
+TEST(CommandLine, writesJsonWithExactlyTheKeysAndExactNumbers)
+{
+    const Outcome r = run({"--report", "--json", "--steps", "4", "--start", "first", "--matrix",
+                           kDefaultMatrix, "--matrix", "0 0; 0.5 0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::regex key("\"([A-Za-z0-9_]+)\":");
+    std::vector<std::string> keys;
+    for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), key);
+         it != std::sregex_iterator(); ++it)
+        keys.push_back((*it)[1]);
+    const std::vector<std::string> object = {"source",
+                                             "age_classes",
+                                             "lambda",
+                                             "r",
+                                             "R0",
+                                             "T",
+                                             "doubling_time",
+                                             "birth_rate",
+                                             "survival_rate",
+                                             "death_rate",
+                                             "sad",
+                                             "reproductive_values",
+                                             "sensitivity",
+                                             "fecundity",
+                                             "survival",
+                                             "elasticity",
+                                             "fecundity",
+                                             "survival",
+                                             "eigenvalue_2_modulus",
+                                             "damping_ratio",
+                                             "period",
+                                             "projection",
+                                             "total",
+                                             "growth_ratio",
+                                             "distance",
+                                             "convergence_time"};
+    std::vector<std::string> expected = object;
+    expected.insert(expected.end(), object.begin(), object.end());
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(r.out.front(), '[');
+    EXPECT_EQ(r.out.substr(r.out.size() - 2), "]\n");
+
+    // lambda read back is the analysis' own double: 17 digits lose nothing.
+    const std::string lambdaText
+        = std::regex_replace(r.out, std::regex("^[^]*?\"lambda\":([^,]*),[^]*$"), "$1");
+    double lambda = 0;
+    std::from_chars(lambdaText.data(), lambdaText.data() + lambdaText.size(), lambda);
+    const tarnvale::LeslieAnalysis a
+        = tarnvale::AnalyseLeslie(tarnvale::ParseLeslieMatrix(kDefaultMatrix).table);
+    EXPECT_EQ(lambda, *a.lambda);
+    // Nothing reproduces in the second matrix: undefined values and whole arrays are null.
+    EXPECT_NE(r.out.find("\"lambda\":0,\"r\":null,\"R0\":0,\"T\":null"), std::string::npos);
+    EXPECT_NE(r.out.find("\"sad\":null,\"reproductive_values\":null"), std::string::npos);
+    EXPECT_NE(r.out.find("\"growth_ratio\":[0.5,0,null,null]"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("inf"), std::string::npos);
+    EXPECT_EQ(r.out.find("nan"), std::string::npos);
+}
+
+TEST(CommandLine, writesCsvQuotedAsRfc4180)
+{
+    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "cli-csv";
+    std::filesystem::create_directories(dir);
+    const std::string odd = (dir / "a,\"b\".txt").string();
+    std::filesystem::copy_file(example("ExampleA-Bernardelli.txt"), odd,
+                               std::filesystem::copy_options::overwrite_existing);
+    const Outcome r = run({"--report", "--csv", "--format", "A", odd});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string quoted = "\"";
+    for (char c : odd)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    quoted += "\"";
+    EXPECT_EQ(r.out,
+              "source,age_classes,lambda,r,R0,T,doubling_time,birth_rate,survival_rate,death_rate,"
+              "eigenvalue_2_modulus,damping_ratio,period\n"
+                  + quoted
+                  + ",3,1,0,1,,,0.59999999999999998,0.40000000000000002,"
+                    "0.59999999999999998,1,1,3\n");
+}
+
+TEST(CommandLine, textReportShowsUndefinedAndTheCycle)
+{
+    const Outcome r = run({"--report", "--steps", "3", "--format", "A",
+                           example("ExampleA-Bernardelli.txt"), "--matrix", "0 0; 0.5 0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("  Mean generation time T            undefined\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("  Damping ratio lambda1/|lambda2|   1 (the population cycles with "
+                         "period 3; the age structure does not approach the SAD)\n"),
+              std::string::npos);
+    EXPECT_NE(r.out.find("convergence time (distance to the SAD <= 0.01 from then on): not "
+                         "within 3 steps"),
+              std::string::npos);
+}
+
+TEST(CommandLine, reportsEveryShippedExampleAndALongTable)
+{
+    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "cli-long";
+    std::filesystem::create_directories(dir);
+    const std::string longTable = (dir / "long.txt").string();
+    {
+        std::ofstream file(longTable);
+        file << "\"age,f(x),s(x)\"\n";
+        for (int x = 0; x <= 200; ++x)
+            file << x << ',' << (x == 0 ? 0.0 : 0.3) << ",0.5\n";
+    }
+    const Outcome r
+        = run({"--report", "--csv", "--steps", "1000", "--format", "A", example("ExampleA-1.txt"),
+               example("ExampleA-2.txt"), example("ExampleA-Bernardelli.txt"), longTable,
+               "--format", "B", example("ExampleB.txt"), example("ExampleB-Barnacle.txt"),
+               example("ExampleB-RiceWeevil.txt")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8);
+    EXPECT_NE(r.out.find(longTable + ",201,0.71"), std::string::npos);
+}
+
+} // namespace
