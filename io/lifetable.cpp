@@ -27,10 +27,6 @@ bool isLineEnd(int c)
 {
     return c == '\n' || c == '\r';
 }
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 // Bytes that never occur in a text file; their presence means the user picked something else.
 bool isControl(int c)
 {
@@ -49,40 +45,12 @@ struct Field
     bool startsLine = false; // nothing but blanks before it on its line
 };
 
-// The whole field, quoted or not, without the blanks around it, in the syntax the reader
-// accepts as a decimal number (see the header).
+// The whole field, quoted or not, without the blanks around it, is one number in the syntax
+// TextToNumber reads (see the header): nothing before or after it, nothing skipped inside it.
 bool isDecimalNumber(std::string_view s)
 {
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        ++i;
-    int digits = 0;
-    while (i < s.size() && isDigit(s[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && isDigit(s[i])) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return false;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-            ++i;
-        int exponentDigits = 0;
-        while (i < s.size() && isDigit(s[i])) {
-            ++i;
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0)
-            return false;
-    }
-    return i == s.size();
+    const NumberExtent number = ScanNumber(s);
+    return number.found && number.end == s.size() && !number.blanksInside;
 }
 
 std::string_view trimmed(std::string_view s)
