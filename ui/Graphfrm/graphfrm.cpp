@@ -130,14 +130,14 @@ void Graphfrm::buildUi()
     MSChart1->hide();
 
     label1 = MakeLabel(this, "label1", QRect(360, 7800, 852, 492), 12, QStringLiteral("For x="));
-    txtx1 = MakeTextBox(this, "txtx1", QRect(1320, 7800, 855, 495), 12, false, false,
-                        QStringLiteral("-0.35"));
+    txtx1 = MakeNumberBox(this, "txtx1", QRect(1320, 7800, 855, 495), 12, false, false,
+                          QStringLiteral("-0.35"));
     Label2 = MakeLabel(this, "Label2", QRect(2280, 7800, 372, 492), 12, QStringLiteral("to"));
-    txtx2 = MakeTextBox(this, "txtx2", QRect(2640, 7800, 855, 495), 12, false, false,
-                        QStringLiteral("1.5"));
+    txtx2 = MakeNumberBox(this, "txtx2", QRect(2640, 7800, 855, 495), 12, false, false,
+                          QStringLiteral("1.5"));
     Label3 = MakeLabel(this, "Label3", QRect(3600, 7800, 612, 492), 12, QStringLiteral("step"));
-    txtstepx = MakeTextBox(this, "txtstepx", QRect(4320, 7800, 1095, 495), 12, false, false,
-                           QStringLiteral("0.01"));
+    txtstepx = MakeNumberBox(this, "txtstepx", QRect(4320, 7800, 1095, 495), 12, false, false,
+                             QStringLiteral("0.01"));
     for (QLabel *label : {label1, Label2, Label3})
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
