@@ -319,6 +319,19 @@ private slots:
                  QDir::homePath());
     }
 
+    void plotNamesAMatrixCellBeyondTheSingleRange()
+    {
+        Program p;
+        // "Graph" waits for a root after a cell changes, so the cell changes with the window open.
+        openGraph(p);
+        p.cell(3)->setText(QStringLiteral("1E+39"));
+        click(p, "Command1");
+        QCOMPARE(p.dialogs.informed,
+                 QStringList {QString::fromUtf8("Plot: The cell m(3) holds 1E+39, but the graph "
+                                                "needs matrix values within \u00B13.402823E+38.")});
+        QVERIFY(!shown(p, "MSChart1"));
+    }
+
     void printWithoutAPrinterOffersAPdf()
     {
         if (!QPrinterInfo::defaultPrinter().isNull())

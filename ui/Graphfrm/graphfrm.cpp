@@ -194,6 +194,13 @@ void Graphfrm::Form_Load()
 
 void Graphfrm::Command1_Click()
 {
+    // A matrix cell beyond the chart's single precision spoils every point; say which.
+    if (!m_state.dataFileMode()) {
+        if (const auto problem = CheckCurveMatrix(m_owner.matrixCellTexts())) {
+            m_owner.dialogs().inform(QStringLiteral("Plot"), qs(*problem));
+            return;
+        }
+    }
     const PlotResult plot = PlotCurve(m_state, txtx1->text().toStdString(),
                                       txtx2->text().toStdString(), txtstepx->text().toStdString());
     if (!plot.ok) {
