@@ -31,15 +31,20 @@ void FittingBox::setLayoutFont(const QFont &font)
     fit();
 }
 
-int FittingBox::roomForText() const
+QRect FittingBox::textArea() const
 {
     QStyleOptionFrame panel;
     initStyleOption(&panel);
-    const QRect contents = style()
-                               ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
-                               .marginsRemoved(textMargins());
+    return style()
+        ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
+        .marginsRemoved(textMargins())
+        .adjusted(kLineEditMargin, 0, -kLineEditMargin, 0);
+}
+
+int FittingBox::roomForText() const
+{
     // One pixel of the width goes to the text cursor, as QLineEdit lays it out.
-    return contents.width() - 2 * kLineEditMargin - 1;
+    return textArea().width() - 1;
 }
 
 bool FittingBox::fits(const QFont &font) const
@@ -85,13 +90,9 @@ void FittingBox::paintEvent(QPaintEvent *event)
     QStyleOptionFrame panel;
     initStyleOption(&panel);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
-    const QRect contents = style()
-                               ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
-                               .marginsRemoved(textMargins())
-                               .adjusted(kLineEditMargin, 0, -kLineEditMargin, 0);
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(contents, Qt::AlignLeft | Qt::AlignVCenter, shownText());
+    painter.drawText(textArea(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
 }
 
 void FittingBox::resizeEvent(QResizeEvent *event)

@@ -33,7 +33,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // Width the text may take: QLineEdit's text rectangle, less the cursor's pixel.
+    // Where QLineEdit lays out its text, and the width the text may take there: less the
+    // cursor's pixel.
+    QRect textArea() const;
     int roomForText() const;
     bool fits(const QFont &font) const;
     void fit();
