@@ -81,8 +81,10 @@ QString FittingBox::shownText() const
 
 void FittingBox::paintEvent(QPaintEvent *event)
 {
-    // While it is edited the box scrolls as any other, so that the cursor can reach every digit.
-    if (hasFocus() || fits(font())) {
+    // While it is edited the box scrolls as any other, so that the cursor can reach every digit;
+    // a read-only box is never edited.
+    const bool edited = hasFocus() && !isReadOnly();
+    if (edited || fits(font())) {
         QLineEdit::paintEvent(event);
         return;
     }

@@ -25,7 +25,7 @@ public:
     void setLayoutFont(const QFont &font);
     QFont layoutFont() const { return m_layoutFont; }
 
-    // The text as the box paints it when it has no focus: whole, or cut with "…".
+    // The text as the box paints it while it is not being edited: whole, or cut with "…".
     QString shownText() const;
 
 protected:
