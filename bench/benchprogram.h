@@ -69,6 +69,10 @@ public:
     {
         return files.isEmpty() ? QString() : files.takeFirst();
     }
+    QString chooseSaveName(const QString &) override
+    {
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
 
     QStringList files;
     QStringList informed;

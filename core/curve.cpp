@@ -8,6 +8,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace tarnvale {
@@ -120,7 +121,54 @@ std::string unreadable(std::string_view text, const char *caption)
         + "\" lies beyond the range of numbers this program can compute with.";
 }
 
+// A factor of a product of cells: the names of its cells ("m(4)·m(9)") and its single value.
+struct Factor
+{
+    std::string names;
+    float value = 0.0f;
+};
+
+Factor times(const Factor &a, const Factor &b)
+{
+    return {a.names + "\u00B7" + b.names, static_cast<float>(a.value * b.value)};
+}
+
+std::string singleLimit()
+{
+    return "\u00B1" + NumberToText(FLT_MAX);
+}
+
 } // namespace
+
+std::optional<std::string> CheckCurveMatrix(const CellTexts &cells)
+{
+    std::array<Factor, 16> cell;
+    for (int i : {0, 1, 2, 3, 4, 9, 14}) {
+        const std::string name = "m(" + std::to_string(i) + ")";
+        const ScannedNumber n = TextToNumber(cells[i]);
+        const float single = ToSingle(n.value);
+        if (n.outOfRange || !std::isfinite(single))
+            return "The cell " + name + " holds "
+                + (n.outOfRange ? std::string(cells[i]) : NumberToText(n.value))
+                + ", but the graph needs matrix values within " + singleLimit() + ".";
+        cell[i] = {name, single};
+    }
+    // The products in the order EvaluateMatrixCurve forms them.
+    const Factor s0s1 = times(cell[4], cell[9]);
+    const Factor s0s1s2 = times(s0s1, cell[14]);
+    const std::pair<Factor, Factor> products[] = {{cell[4], cell[1]},
+                                                  {cell[4], cell[9]},
+                                                  {s0s1, cell[2]},
+                                                  {s0s1, cell[14]},
+                                                  {s0s1s2, cell[3]}};
+    for (const auto &[a, b] : products) {
+        if (!std::isfinite(times(a, b).value))
+            return "The product of the cells " + a.names + " and " + b.names + " ("
+                + NumberToText(a.value) + " \u00D7 " + NumberToText(b.value) + ") lies beyond "
+                + singleLimit() + ", but the graph needs matrix values within that range.";
+    }
+    return std::nullopt;
+}
 
 double EvaluateMatrixCurve(const AnalysisState &state, double x)
 {

@@ -2,6 +2,7 @@
 
 #include "core/state.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,13 @@ struct PlotResult
 // f(x) of the matrix as the curve computes it: from the single-precision copies MatrixCell, each
 // product of cells rounded to single precision, powers of x and the sums in double precision.
 double EvaluateMatrixCurve(const AnalysisState &state, double x);
+
+// Why the curve of a 4 x 4 matrix cannot be drawn from these cell texts, or nothing. The curve
+// computes with single-precision copies of the cells and of their products (see
+// EvaluateMatrixCurve), so a cell of the first row or the sub-diagonal beyond the single range,
+// or a product of them that leaves it, has no curve; the message names the cells, their values
+// and the limit.
+std::optional<std::string> CheckCurveMatrix(const CellTexts &cells);
 
 // Samples f(x) over the range typed in the graph window: x1Text, x2Text and stepText are read
 // with TextToNumber. x runs from x1 by repeated addition of the step while x <= x2 (x >= x2 for a

@@ -18,7 +18,8 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Walks a text while skipping the characters TextToNumber ignores.
+// Walks a text while skipping the characters TextToNumber ignores, and keeps the characters it
+// takes: where the last one stood and whether skipped characters stood between two of them.
 class Scanner
 {
 public:
@@ -27,25 +28,91 @@ public:
     {
         skip();
     }
-    bool atEnd() const { return m_pos >= m_text.size(); }
-    char peek() const { return atEnd() ? '\0' : m_text[m_pos]; }
-    void advance()
+    char peek() const { return m_pos < m_text.size() ? m_text[m_pos] : '\0'; }
+    void take(std::string &into)
     {
-        ++m_pos;
+        if (m_taken && m_pos > m_end)
+            m_blanksInside = true;
+        into += m_text[m_pos];
+        m_taken = true;
+        m_end = ++m_pos;
         skip();
     }
-    std::size_t position() const { return m_pos; }
-    void rewind(std::size_t pos) { m_pos = pos; }
+
+    // What has been taken so far, to go back to when an exponent turns out to have no digits.
+    struct Mark
+    {
+        std::size_t pos, end;
+        bool blanksInside;
+    };
+    Mark mark() const { return {m_pos, m_end, m_blanksInside}; }
+    void rewind(const Mark &m)
+    {
+        m_pos = m.pos;
+        m_end = m.end;
+        m_blanksInside = m.blanksInside;
+    }
+    std::size_t end() const { return m_end; }
+    bool blanksInside() const { return m_blanksInside; }
 
 private:
     void skip()
     {
-        while (!atEnd() && isSkipped(m_text[m_pos]))
+        while (m_pos < m_text.size() && isSkipped(m_text[m_pos]))
             ++m_pos;
     }
     std::string_view m_text;
     std::size_t m_pos = 0;
+    std::size_t m_end = 0;
+    bool m_taken = false;
+    bool m_blanksInside = false;
 };
+
+// The number at the start of a text: where it ends, and its characters without the skipped ones
+// in from_chars' own syntax ("e" for every exponent letter).
+struct Scan
+{
+    NumberExtent extent;
+    std::string clean;
+};
+
+Scan scanNumber(std::string_view text)
+{
+    Scan result;
+    std::string &clean = result.clean;
+    Scanner s(text);
+    if (s.peek() == '+' || s.peek() == '-')
+        s.take(clean);
+    bool anyDigit = false, seenPoint = false;
+    while (isDigit(s.peek()) || (s.peek() == '.' && !seenPoint)) {
+        seenPoint = seenPoint || s.peek() == '.';
+        anyDigit = anyDigit || isDigit(s.peek());
+        s.take(clean);
+    }
+    if (!anyDigit)
+        return {};
+
+    const char e = s.peek();
+    if (e == 'E' || e == 'e' || e == 'D' || e == 'd') {
+        const Scanner::Mark mark = s.mark();
+        std::string exponent;
+        s.take(exponent);
+        exponent[0] = 'e';
+        if (s.peek() == '+' || s.peek() == '-')
+            s.take(exponent);
+        bool exponentDigit = false;
+        while (isDigit(s.peek())) {
+            exponentDigit = true;
+            s.take(exponent);
+        }
+        if (exponentDigit)
+            clean += exponent;
+        else
+            s.rewind(mark);
+    }
+    result.extent = {true, s.end(), s.blanksInside()};
+    return result;
+}
 
 // Decimal exponent of the leading significant digit of a clean number text ("123.4e5" gives 7),
 // for telling an overflow from an underflow. Saturates far beyond any double.
@@ -175,46 +242,17 @@ std::string format(double value, int digits, int limit, bool padded)
 
 } // namespace
 
+NumberExtent ScanNumber(std::string_view text)
+{
+    return scanNumber(text).extent;
+}
+
 ScannedNumber TextToNumber(std::string_view text)
 {
-    // Gather the number's characters without the skipped ones, in from_chars' own syntax.
-    std::string clean;
-    Scanner s(text);
-    if (s.peek() == '+' || s.peek() == '-') {
-        clean += s.peek();
-        s.advance();
-    }
-    bool anyDigit = false, seenPoint = false;
-    while (isDigit(s.peek()) || (s.peek() == '.' && !seenPoint)) {
-        seenPoint = seenPoint || s.peek() == '.';
-        anyDigit = anyDigit || isDigit(s.peek());
-        clean += s.peek();
-        s.advance();
-    }
-    if (!anyDigit)
+    const Scan scan = scanNumber(text);
+    if (!scan.extent.found)
         return {};
-
-    const char e = s.peek();
-    if (e == 'E' || e == 'e' || e == 'D' || e == 'd') {
-        const std::size_t mark = s.position();
-        std::string exponent = "e";
-        s.advance();
-        if (s.peek() == '+' || s.peek() == '-') {
-            exponent += s.peek();
-            s.advance();
-        }
-        bool exponentDigit = false;
-        while (isDigit(s.peek())) {
-            exponentDigit = true;
-            exponent += s.peek();
-            s.advance();
-        }
-        if (exponentDigit)
-            clean += exponent;
-        else
-            s.rewind(mark);
-    }
-
+    const std::string &clean = scan.clean;
     const char *first = clean.data();
     if (*first == '+')
         ++first;

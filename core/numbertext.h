@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,18 @@ struct ScannedNumber
     bool outOfRange = false; // the text denotes a number beyond the double range; value is then
                              // +-infinity and must not be shown or computed with
 };
+
+// Where the number at the start of a text stands, by TextToNumber's rules (below).
+struct NumberExtent
+{
+    bool found = false; // a number stands there: at least one digit after the optional sign
+    std::size_t end = 0; // index just after its last character; trailing skipped ones excluded
+    bool blanksInside = false; // skipped characters stood between two of its characters ("1 2")
+};
+
+// Finds the number that TextToNumber reads from `text`, without reading its value: a caller
+// with a stricter rule (the whole text is one number) compares `end` with the text's length.
+NumberExtent ScanNumber(std::string_view text);
 
 // Reads the number at the start of `text`: blanks, tabs and line feeds are skipped wherever they
 // stand; then an optional sign, digits with at most one ".", and an optional exponent (E, e, D or

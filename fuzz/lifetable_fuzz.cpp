@@ -2,7 +2,8 @@
 // (bit 0: format B) and whether the state already holds a table (bit 1); the rest is the file.
 // Whatever the file, the reader must not crash, must refuse with a message and leave the state
 // exactly as it was, or succeed with a table the computations can use: 0 ... 200 age classes,
-// finite numbers only, nothing written beyond the record that ended the table.
+// finite numbers or empty values wherever a computation reads, nothing written beyond the record
+// that ended the table.
 #include "core/state.h"
 #include "io/lifetable.h"
 #include "tablecheck.h"
@@ -50,6 +51,11 @@ bool isNumber(const TableValue &value)
 {
     const double *number = std::get_if<double>(&value);
     return number && std::isfinite(*number);
+}
+
+bool numberOrEmpty(const TableValue &value)
+{
+    return isNumber(value) || std::holds_alternative<std::monostate>(value);
 }
 
 AnalysisState earlierTable()
@@ -105,12 +111,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     require(result.message.empty());
     require(state.LastAgeClass && *state.LastAgeClass >= 0 && *state.LastAgeClass <= 200);
     const int n = *state.LastAgeClass;
+    // What the computations read is a number or empty (0); the ages and the last survival rate
+    // of format A are never read and may hold anything.
     for (int i = 0; i <= n; ++i) {
-        require(isNumber(state.AgeX[i]));
-        require(isNumber(state.Fecundity[i]));
-        require(isNumber(state.Survival[i]));
-        if (format == TableFormat::B)
+        require(numberOrEmpty(state.Fecundity[i]));
+        if (format == TableFormat::B) {
+            require(isNumber(state.Survival[i]));
             require(isNumber(state.Lx[i]) && std::get<double>(state.Lx[i]) != 0.0);
+        } else if (i < n) {
+            require(numberOrEmpty(state.Survival[i]));
+        }
     }
     for (int i = 0; i < kWritable; ++i)
         require(finiteOrNotANumber(state.AgeX[i]) && finiteOrNotANumber(state.Fecundity[i])

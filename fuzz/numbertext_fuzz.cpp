@@ -1,7 +1,8 @@
 // libFuzzer target for the number texts. Every input is read three ways: as a text for
 // TextToNumber, and its first bytes as the bit pattern of a double and of a float. Whatever the
 // bytes:
-// - the scanner reads only inside the text (the input is an exact-size allocation, so a read
+// - the scanner reads only inside the text, and the text up to where ScanNumber ends the number
+//   reads the same (the input is an exact-size allocation, so a read
 //   past its end is an AddressSanitizer finding), never returns NaN, and returns an infinite
 //   value exactly when it says the text is out of range;
 // - every finite number has a non-empty text that reads back to a number with the same text
@@ -123,9 +124,16 @@ void checkFloat(float v)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const ScannedNumber scanned
-        = TextToNumber(std::string_view(reinterpret_cast<const char *>(data), size));
+    const std::string_view input(reinterpret_cast<const char *>(data), size);
+    const ScannedNumber scanned = TextToNumber(input);
     checkScanned(scanned);
+    // The number ends where ScanNumber says: the text up to there reads the same.
+    const NumberExtent extent = ScanNumber(input);
+    require(extent.end <= size && extent.found == (extent.end > 0));
+    const ScannedNumber head = TextToNumber(input.substr(0, extent.end));
+    require(head.outOfRange == scanned.outOfRange
+            && std::signbit(head.value) == std::signbit(scanned.value)
+            && (head.value == scanned.value || (head.outOfRange && scanned.outOfRange)));
     // Numbers typed by the fuzzer reach the edges of the range (the largest double, the
     // subnormals) more readily than random bit patterns do.
     if (!scanned.outOfRange) {

@@ -27,10 +27,6 @@ bool isLineEnd(int c)
 {
     return c == '\n' || c == '\r';
 }
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 // Bytes that never occur in a text file; their presence means the user picked something else.
 bool isControl(int c)
 {
@@ -47,42 +43,18 @@ struct Field
     std::string text; // the field as written, for messages
     int line = 0; // line on which the field starts
     bool startsLine = false; // nothing but blanks before it on its line
+    bool endsLine = false; // nothing but blanks after it on its line
+
+    // An empty line (or one of blanks): one empty field that moves every later field by one.
+    bool blankLine() const { return kind == FieldKind::Empty && startsLine && endsLine; }
 };
 
-// The whole field, quoted or not, without the blanks around it, in the syntax the reader
-// accepts as a decimal number (see the header).
+// The whole field, quoted or not, without the blanks around it, is one number in the syntax
+// TextToNumber reads (see the header): nothing before or after it, nothing skipped inside it.
 bool isDecimalNumber(std::string_view s)
 {
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        ++i;
-    int digits = 0;
-    while (i < s.size() && isDigit(s[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && isDigit(s[i])) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return false;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-            ++i;
-        int exponentDigits = 0;
-        while (i < s.size() && isDigit(s[i])) {
-            ++i;
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0)
-            return false;
-    }
-    return i == s.size();
+    const NumberExtent number = ScanNumber(s);
+    return number.found && number.end == s.size() && !number.blanksInside;
 }
 
 std::string_view trimmed(std::string_view s)
@@ -188,6 +160,7 @@ public:
         }
 
         const int end = peek();
+        field.endsLine = end != ',';
         if (end == ',') {
             if (!consume())
                 return Status::Error;
@@ -272,6 +245,8 @@ private:
     int m_problemLine = 0;
 };
 
+using Record = std::array<Field, kFieldsPerRecord>;
+
 // A file's name in a message, whole.
 std::string named(const std::string &path)
 {
@@ -321,7 +296,8 @@ std::string shiftHint(TableFormat format, const Field &first)
         + ", and each record must have exactly three fields.";
 }
 
-// The refusal when a field that a computation reads holds no usable number, or nothing.
+// The refusal when a field that a computation reads holds neither a usable number nor nothing
+// (which the computations take as 0).
 std::optional<ReadResult> requireNumber(const std::string &name, TableFormat format,
                                         const Field &field, const std::string &what,
                                         const Field &recordStart)
@@ -329,10 +305,8 @@ std::optional<ReadResult> requireNumber(const std::string &name, TableFormat for
     std::string problem;
     switch (field.kind) {
     case FieldKind::Number:
-        return std::nullopt;
     case FieldKind::Empty:
-        problem = "is empty, but it must be a number.";
-        break;
+        return std::nullopt;
     case FieldKind::TooLarge:
         problem = "is " + field.text + ", a number too large to compute with.";
         break;
@@ -344,12 +318,27 @@ std::optional<ReadResult> requireNumber(const std::string &name, TableFormat for
                   + what + " " + problem + shiftHint(format, recordStart));
 }
 
+// A blank line or a record of empty fields inside the table would move every later field, and
+// the table would be read wrong without a word; it is refused instead.
+std::optional<ReadResult> requireRecord(const std::string &name, const Record &record)
+{
+    for (const Field &field : record)
+        if (field.blankLine())
+            return refuseAtLine(name, field.line,
+                                "is blank. Inside the table a blank line counts as an empty field "
+                                "and moves every later field; delete it.");
+    for (const Field &field : record)
+        if (field.kind != FieldKind::Empty)
+            return std::nullopt;
+    return refuseAtLine(name, record[0].line,
+                        "holds a record whose fields are all empty. Give its age and "
+                        "numbers, or delete it.");
+}
+
 bool equals(const Field &field, double value)
 {
     return field.kind == FieldKind::Number && std::get<double>(field.value) == value;
 }
-
-using Record = std::array<Field, kFieldsPerRecord>;
 
 } // namespace
 
@@ -376,7 +365,7 @@ ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::stri
     std::vector<Record> records;
     records.reserve(kMaxRecords);
     int lastAgeClass = -1;
-    bool endedByRecord = false; // an age of -1 or an l(x) of 0 ended the table
+    bool endedByRecord = false; // an age of -1 or an l(x) of 0 or nothing ended the table
     for (int i = 0; i < kMaxRecords; ++i) {
         Record record;
         for (int k = 0; k < kFieldsPerRecord; ++k) {
@@ -403,6 +392,8 @@ ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::stri
                 return refuse(message);
             }
         }
+        if (auto refusal = requireRecord(name, record))
+            return *refusal;
         records.push_back(record);
 
         if (equals(record[0], -1.0)) {
@@ -410,17 +401,27 @@ ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::stri
             endedByRecord = true;
             break;
         }
-        if (format == TableFormat::B && equals(record[1], 0.0)) {
+        // An empty l(x) ends a format-B table as an l(x) of 0 does: it counts as 0.
+        if (format == TableFormat::B
+            && (equals(record[1], 0.0) || record[1].kind == FieldKind::Empty)) {
             lastAgeClass = i - 1;
             endedByRecord = true;
             break;
         }
-        for (int k = 0; k < kFieldsPerRecord; ++k) {
-            const std::string what
-                = std::string(columnName(format, k)) + " of age class " + std::to_string(i);
-            if (auto refusal = requireNumber(name, format, record[k], what, record[0]))
+        // The age is never computed with. This record belongs to the table, and so the survival
+        // rate of the one before it is not the last one, which nothing reads.
+        const auto check = [&](const Record &r, int index, int column) {
+            const std::string what = std::string(columnName(format, column)) + " of age class "
+                + std::to_string(index);
+            return requireNumber(name, format, r[column], what, r[0]);
+        };
+        for (int k = 1; k < kFieldsPerRecord; ++k)
+            if (format == TableFormat::B || k == 1)
+                if (auto refusal = check(record, i, k))
+                    return *refusal;
+        if (format == TableFormat::A && i > 0)
+            if (auto refusal = check(records[i - 1], i - 1, 2))
                 return *refusal;
-        }
         if (reader.atEnd() || i == kMaxRecords - 1) {
             lastAgeClass = i;
             break;
@@ -448,6 +449,7 @@ ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::stri
                 return *refusal;
         }
         for (int i = 0; i <= lastAgeClass; ++i) {
+            // Inside a format-B table every l(x) is a number other than 0.
             const double divisor = std::get<double>(records[i][1].value);
             // After the last record of a file that ended without a marker, the slot keeps what
             // an earlier file put there.

@@ -53,17 +53,21 @@ ReadResult ReadLifeTable(AnalysisState &state, const std::string &path, TableFor
 //
 // The header is the first field. Records follow: age x and the two fields of the format. The
 // table ends at an age of -1 (that record is stored after the table but does not belong to it),
-// in format B also at an l(x) of 0, at the end of the file, or with the 201st record, tested in
-// that order. Every field of a record of the table must be a number; so must the l(x) of a
-// format-B record that ends the table, which is the dividend of the last survival rate. Format B
-// turns the table into Fecundity(i) = Mx(i) and Survival(i) = Lx(i + 1) / Lx(i).
+// in format B also at an l(x) of 0 or an empty l(x), at the end of the file, or with the 201st
+// record, tested in that order. A field that a computation reads must be a number or empty
+// (which counts as 0): f(x) of every age class and s(x) of every one but the last in format A;
+// l(x) and m(x) of every age class in format B, and the l(x) of a record that ends the table,
+// which is the dividend of the last survival rate. The age and the last s(x) of format A are
+// never computed with and may hold anything. Format B turns the table into Fecundity(i) = Mx(i)
+// and Survival(i) = Lx(i + 1) / Lx(i).
 //
 // Refused, with the line named: a file that ends inside a record (a short last line, blank lines
-// after the last record, a header and no records), an empty field or a text where a number must
-// be, a number beyond the double range there, a quote not closed on its line, a control character
-// (a binary file), a field longer than kMaxFieldLength or a line longer than kMaxLineLength, a
-// first record that ends the table (no age classes), and a survival rate beyond the double range.
-// At most 201 records are read: the rest of the file is never looked at.
+// after the last record, a header and no records), a blank line inside the table or a record of
+// empty fields (either would move every later field), a text where a number must be, a number
+// beyond the double range there, a quote not closed on its line, a control character (a binary
+// file), a field longer than kMaxFieldLength or a line longer than kMaxLineLength, a first record
+// that ends the table (no age classes), and a survival rate beyond the double range. At most 201
+// records are read: the rest of the file is never looked at.
 ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::string &name,
                          TableFormat format);
 

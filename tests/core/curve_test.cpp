@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace tarnvale;
 
@@ -153,6 +155,46 @@ TEST(PlotCurve, PlotsUpToTenThousandPointsAndRefusesTheRestChangingNothing)
         } else {
             EXPECT_EQ(state.PlotX, state.X1);
             EXPECT_EQ(state.X3, before.X3) << "no point, so no last point";
+        }
+    }
+}
+
+TEST(CheckCurveMatrix, NamesTheCellOrTheProductBeyondTheSingleRange)
+{
+    // Each case changes the default cells; single precision ends at 3.402823E+38.
+    struct Case
+    {
+        std::vector<std::pair<int, const char *>> cells;
+        const char *message; // empty: the curve can be computed
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{{3, "1E+39"}},
+         "The cell m(3) holds 1E+39, but the graph needs matrix values within "
+         "\u00B13.402823E+38."},
+        {{{1, "-4e38"}},
+         "The cell m(1) holds -4E+38, but the graph needs matrix values within "
+         "\u00B13.402823E+38."},
+        // The other cells never enter the curve.
+        {{{5, "1E+39"}}, ""},
+        {{{3, "3.4e38"}}, ""},
+        {{{4, "1e20"}, {1, "1e19"}},
+         "The product of the cells m(4) and m(1) (1E+20 \u00D7 1E+19) lies beyond "
+         "\u00B13.402823E+38, but the graph needs matrix values within that range."},
+        {{{4, "1e20"}, {1, "0"}, {9, "1e10"}, {2, "1e10"}},
+         "The product of the cells m(4)\u00B7m(9) and m(2) (1E+30 \u00D7 1E+10) lies beyond "
+         "\u00B13.402823E+38, but the graph needs matrix values within that range."},
+    };
+    for (const Case &c : cases) {
+        CellTexts cells = kDefaultCellTexts;
+        for (const auto &[index, text] : c.cells)
+            cells[index] = text;
+        EXPECT_EQ(CheckCurveMatrix(cells).value_or(""), c.message) << c.message;
+        // Whatever the check lets through gives a curve of finite values.
+        if (*c.message == '\0') {
+            AnalysisState state;
+            ReadMatrixCells(state, cells);
+            EXPECT_TRUE(PlotCurve(state, "-2", "2", "0.5").ok) << c.message;
         }
     }
 }

@@ -33,6 +33,33 @@ TEST(TextToNumber, ReadsTheLeadingNumber)
     EXPECT_EQ(TextToNumber("1.7976931348623157e308").value, DBL_MAX);
 }
 
+TEST(ScanNumber, SaysWhereTheNumberEndsAndWhetherBlanksStoodInside)
+{
+    // The reader's rule "the whole field is one number" is found, end == size and no blanks
+    // inside; each case says what TextToNumber reads and where it stops.
+    struct Case
+    {
+        const char *text;
+        bool found;
+        std::size_t end;
+        bool blanksInside;
+    };
+    const Case cases[] = {
+        {"12", true, 2, false},     {"-1.5e3", true, 6, false}, {"+.5D-2", true, 6, false},
+        {"  7", true, 3, false},    {"7  ", true, 1, false},    {"1 2", true, 3, true},
+        {"- 5", true, 3, true},     {"1e", true, 1, false},     {"1e+", true, 1, false},
+        {"1e 5", true, 4, true},    {"1.2.3", true, 3, false},  {"0x10", true, 1, false},
+        {".", false, 0, false},     {"", false, 0, false},      {"abc", false, 0, false},
+        {"\t3\n4x", true, 4, true},
+    };
+    for (const Case &c : cases) {
+        const NumberExtent n = ScanNumber(c.text);
+        EXPECT_EQ(n.found, c.found) << c.text;
+        EXPECT_EQ(n.end, c.end) << c.text;
+        EXPECT_EQ(n.blanksInside, c.blanksInside) << c.text;
+    }
+}
+
 TEST(TextToNumber, SaysWhenTheNumberLiesBeyondTheDoubleRange)
 {
     for (const char *text :

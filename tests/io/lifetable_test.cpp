@@ -204,6 +204,49 @@ TEST(LifeTable, FieldsReadAsNumbersTextsOrEmptyValues)
     }
 }
 
+TEST(LifeTable, TablesWithEmptyFieldsAndLabelledAgesAreRead)
+{
+    // Empty fields count as 0 and show as nothing; the age and the last s(x) of format A are
+    // never computed with, so anything may stand there. Each column is given from index 0 to one
+    // past the table, where the record that ended it is stored.
+    struct Case
+    {
+        TableFormat format;
+        std::string text;
+        int last;
+        std::string ages, fecundities, survivals;
+    };
+    const auto A = TableFormat::A, B = TableFormat::B;
+    const Case cases[] = {
+        {A, "\"h\"\n0,2,0.5\n1,,0.6\n2,3,end\n", 2, "number 0|number 1|number 2|empty",
+         "number 2|empty|number 3|empty", "number 0.5|number 0.6|text end|empty"},
+        {A, "\"h\"\n0-1,1,\n1 yr,,0.5\n,3,\n-1,,\n", 2, "text 0-1|text 1 yr|empty|number -1",
+         "number 1|empty|number 3|empty", "empty|number 0.5|empty|empty"},
+        {A, "\"h\"\n1e999,1,0.5\n", 0, "text 1e999|empty", "number 1|empty", "number 0.5|empty"},
+        {B, kFormatB + "\n5,,7\n6,1,1\n", 4,
+         "number 0|number 1|number 2|number 3|number 4|number 5",
+         "number 0|number 0|number 1|number 1|number 3|empty",
+         "number 1|number 0.9|number " + NumberToText(0.8 / 0.9) + "|number 0.625|number 0|empty"},
+        {B, "\"h\"\n0,1,\nage 1,0.5,2\n-1,,\n", 1, "number 0|text age 1|number -1",
+         "empty|number 2|empty", "number 0.5|number 0|empty"},
+    };
+    for (const Case &c : cases) {
+        AnalysisState state;
+        const ReadResult result = readText(state, c.text, c.format);
+        ASSERT_TRUE(result.ok) << c.text << ": " << result.message;
+        EXPECT_EQ(state.LastAgeClass, c.last) << c.text;
+        const auto joined = [&](const std::vector<TableValue> &values) {
+            std::string text;
+            for (const std::string &slot : column(values, 0, c.last + 1))
+                text += (text.empty() ? "" : "|") + slot;
+            return text;
+        };
+        EXPECT_EQ(joined(state.AgeX), c.ages) << c.text;
+        EXPECT_EQ(joined(state.Fecundity), c.fecundities) << c.text;
+        EXPECT_EQ(joined(state.Survival), c.survivals) << c.text;
+    }
+}
+
 TEST(LifeTable, CommasAndLineEndsBothSeparateFields)
 {
     for (const std::string text :
@@ -251,15 +294,26 @@ TEST_F(LifeTableFiles, BadFilesAreRefusedAndChangeNothing)
         {A, kFormatA + "\n\n\n", endsInside(6, 2) + blankLines},
         {A, "0,0,1\n1,0,0.9\n", endsInside(2, 2) + shifted("age,f(x),s(x)")}, // no header
         {A, "age,f(x),s(x)\n0,0,1\n1,0,0.9\n2,1,1\n3,2,0.5\n",
-         at(1, ": the age x of age class 0 is \"f(x)\", which is not a number.")
+         at(1, ": the fecundity f(x) of age class 0 is \"s(x)\", which is not a number.")
              + shifted("age,f(x),s(x)")},
         {B, "age,l(x),m(x)\n0,1,0\n1,1,0\n",
-         at(1, ": the age x of age class 0 is \"l(x)\", which is not a number.")
+         at(1, ": the survivorship l(x) of age class 0 is \"m(x)\", which is not a number.")
              + shifted("age,l(x),m(x)")},
+        {A, "\"h\"\n0,0,1\n\n1,0,0.9\n2,1,1\n",
+         at(3,
+            " is blank. Inside the table a blank line counts as an empty field and moves every "
+            "later field; delete it.")},
+        {B, "\"h\"\n0,1,0\n , ,\n1,1,0\n",
+         at(3,
+            " holds a record whose fields are all empty. Give its age and numbers, or delete it.")},
+        {A, "\"h\"\n0,0,half\n1,0,0.9\n",
+         at(2, ": the survival rate s(x) of age class 0 is \"half\", which is not a number.")},
+        {A, "\"h\"\n0,0,1e999\n1,0,0.9\n-1\n,\n",
+         at(2,
+            ": the survival rate s(x) of age class 0 is 1e999, a number too large to compute "
+            "with.")},
         {A, "\"h\"\n0,0,1\n1,many,0.9\n",
          at(3, ": the fecundity f(x) of age class 1 is \"many\", which is not a number.")},
-        {A, "\"h\"\n0,,1\n",
-         at(2, ": the fecundity f(x) of age class 0 is empty, but it must be a number.")},
         {A, "\"h\"\n0,1e999,1\n",
          at(2,
             ": the fecundity f(x) of age class 0 is 1e999, a number too large to compute "
@@ -270,10 +324,10 @@ TEST_F(LifeTableFiles, BadFilesAreRefusedAndChangeNothing)
          at(2,
             ": the fecundity m(x) of age class 0 is "
             "\"abcdefghijklmnopqrstuvwxyzabcdefghijklmn...\", which is not a number.")},
-        {B, kFormatB + "\n-1,,\n",
+        {B, kFormatB + "\n-1,none,\n",
          at(7,
-            ": the survivorship l(x) of the record that ends the table is empty, but it must "
-            "be a number.")},
+            ": the survivorship l(x) of the record that ends the table is \"none\", which is "
+            "not a number.")},
         {A, "\"age,f(x),s(x)\"\n-1,0,0\n0,1,1\n",
          at(2, " starts with the age -1, which ends the table before any age class.")},
         {B, "\"age,l(x),m(x)\"\n0,0,1\n",

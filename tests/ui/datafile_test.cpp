@@ -146,13 +146,28 @@ private slots:
         QCOMPARE(tableCells(p), (QStringList {"4", "3", "7", "", "0.75", "0.25", "8"}));
     }
 
+    void emptyFieldsShowAsNothingAndCountAsZero()
+    {
+        // An empty fecundity and a labelled age, as a spreadsheet writes them.
+        Program p;
+        p.dialogs.answerYes = false;
+        readFile(p, "Command11",
+                 write("gaps.txt", "\"age,f(x),s(x)\"\n0-1,0,0.5\n1-2,,0.6\n2-3,2,\n"));
+        QVERIFY2(p.dialogs.informed.isEmpty(), qPrintable(p.dialogs.informed.join('\n')));
+        QCOMPARE(tableCells(p), (QStringList {"0", "", "2", "", "0.5", "0.6", ""}));
+        p.click("Command1");
+        QCOMPARE(p.equation(), QStringLiteral("x^ 3- .6 = 0"));
+    }
+
     void aRefusedFileOrACancelledDialogChangesNothing()
     {
         // In matrix mode and after a table and its equation, a file the reader refuses (here
         // one whose header lacks its quotes) leaves everything as it was but for the message.
         const QString path = write("header.txt", "age,f(x),s(x)\n0,0,1\n1,0,0.9\n");
         const QString message = "Datafile input: Line 1 of the file \"" + path
-            + "\": the age x of age class 0 is \"f(x)\", which is not a number. This record does "
+            + "\": the fecundity f(x) of age class 0 is \"s(x)\", which is not a number. This "
+              "record "
+              "does "
               "not begin at the start of a line, so the fields seem shifted: the first line must "
               "be a header in double quotes, such as \"age,f(x),s(x)\", and each record must "
               "have exactly three fields.\n\nNothing has been changed.";

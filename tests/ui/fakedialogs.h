@@ -25,10 +25,18 @@ public:
         return openFile;
     }
     QString chooseSaveFile(const QString &, const QString &) override { return saveFile; }
+    QString chooseSaveName(const QString &folder) override
+    {
+        calls << QStringLiteral("chooseSaveName");
+        saveFolders << folder;
+        return saveName;
+    }
 
     bool answerYes = true;
     QString openFile;
     QString saveFile;
+    QString saveName;
+    QStringList saveFolders; // where each save dialog opened
     QStringList asked;
     QStringList informed;
     QStringList calls; // which dialogs were shown, in order

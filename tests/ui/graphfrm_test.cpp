@@ -258,9 +258,9 @@ private slots:
         Program p;
         openGraph(p);
         QTemporaryDir dir;
-        p.dialogs.openFile.clear(); // cancelled
+        p.dialogs.saveName.clear(); // cancelled
         click(p, "Command5");
-        p.dialogs.openFile = dir.filePath(QStringLiteral("no such folder/example.txt"));
+        p.dialogs.saveName = dir.filePath(QStringLiteral("no such folder/example.txt"));
         click(p, "Command5");
         QCOMPARE(p.dialogs.informed.size(), 1);
         QVERIFY2(p.dialogs.informed[0].startsWith(
@@ -274,15 +274,62 @@ private slots:
         setRange(p, "txtx1", "-0.5");
         setRange(p, "txtstepx", "0.5");
         click(p, "Command1");
-        p.dialogs.openFile = dir.filePath(QStringLiteral("example.txt"));
+        p.dialogs.saveName = dir.filePath(QStringLiteral("example.txt"));
         click(p, "Command5");
         QCOMPARE(p.dialogs.informed.size(), 1);
         QCOMPARE(readAll(dir.filePath(QStringLiteral("example-graphdata.txt"))),
                  QStringLiteral("\"x,f(x)\"\r\n-.5,.1875\r\n0,-.25\r\n.5,-.8125\r\n1,-.75\r\n"
                                 "1.5,2.1875\r\n"));
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("example-SAD.txt"))));
-        QVERIFY(!QFileInfo::exists(p.dialogs.openFile));
-        QCOMPARE(p.state.DataFileBase, p.dialogs.openFile.toStdString());
+        QVERIFY(!QFileInfo::exists(p.dialogs.saveName));
+        QCOMPARE(p.state.DataFileBase, p.dialogs.saveName.toStdString());
+    }
+
+    void saveTakesANewNameAndOpensWhereTheUserWorks()
+    {
+        // state: a table read from a writable folder; action: Save to a new name without an
+        // extension in an empty folder; expected: ".txt" added, both files written there, and
+        // the next dialog opens in that folder.
+        Program p;
+        QTemporaryDir tables, empty;
+        const QString table = tables.filePath(QStringLiteral("table.txt"));
+        Program::writeFile(table, "\"age,f(x),s(x)\"\n0,0,1\n1,0,0.9\n2,1,1\n3,2,0.5\n");
+        openGraph(p);
+        p.dialogs.saveName.clear();
+        click(p, "Command5"); // nothing read yet: the home folder
+        click(p, "Command3");
+        p.dialogs.answerYes = false;
+        p.dialogs.openFile = table;
+        p.click("Command11");
+        openGraph(p);
+        click(p, "Command5"); // the folder of the table
+        p.dialogs.saveName = empty.filePath(QStringLiteral("my run"));
+        click(p, "Command5");
+        click(p, "Command5"); // the folder of the last save
+        QCOMPARE(p.dialogs.saveFolders,
+                 (QStringList {QDir::homePath(), tables.path(), tables.path(), empty.path()}));
+        QStringList written = QDir(empty.path()).entryList(QDir::Files);
+        written.sort();
+        QCOMPARE(written, (QStringList {"my run-SAD.txt", "my run-graphdata.txt"}));
+        QCOMPARE(p.state.DataFileBase, empty.filePath(QStringLiteral("my run.txt")).toStdString());
+        QVERIFY(p.dialogs.informed.isEmpty());
+        // A table read from the examples folder, read-only once installed, is no place to save.
+        const QString examples = QStringLiteral(TARNVALE_EXAMPLES_DIR);
+        QCOMPARE(SaveStartFolder(QString(), examples + "/ExampleA-1.txt", examples),
+                 QDir::homePath());
+    }
+
+    void plotNamesAMatrixCellBeyondTheSingleRange()
+    {
+        Program p;
+        // "Graph" waits for a root after a cell changes, so the cell changes with the window open.
+        openGraph(p);
+        p.cell(3)->setText(QStringLiteral("1E+39"));
+        click(p, "Command1");
+        QCOMPARE(p.dialogs.informed,
+                 QStringList {QString::fromUtf8("Plot: The cell m(3) holds 1E+39, but the graph "
+                                                "needs matrix values within \u00B13.402823E+38.")});
+        QVERIFY(!shown(p, "MSChart1"));
     }
 
     void printWithoutAPrinterOffersAPdf()

@@ -419,11 +419,13 @@ private:
         m_cellChanges = 0;
         if (isPrint(button))
             prepareForPrinting();
-        // Save: a name too short, a folder that does not exist, a cancelled dialog, a good name.
-        const QString saveTo[] = {"a", QDir(m_saveFolder).filePath("none/graph.txt"), QString(),
-                                  QDir(m_saveFolder).filePath("graph.txt")};
+        // Save: a name too short, a folder that does not exist, a cancelled dialog, a good name,
+        // a new name without an extension.
+        const QString saveTo[]
+            = {"a.b", QDir(m_saveFolder).filePath("none/graph.txt"), QString(),
+               QDir(m_saveFolder).filePath("graph.txt"), QDir(m_saveFolder).filePath("new graph")};
         if (in("Graphfrm") && button == "Command5")
-            p.dialogs.openFile = saveTo[pick(4)];
+            p.dialogs.saveName = saveTo[pick(5)];
         // The mark beside f(x3) stays from the first root on; a step's own verdict is the
         // caption it writes there, so the old one is set aside for the step.
         QLabel *mark = p.control<QLabel>("Label16");
@@ -598,8 +600,8 @@ private:
                 m_expected.chartShown = true;
             }
         } else if (button == "Command5" && !refusedWith(messages, "Save")
-                   && (p.dialogs.openFile == "a" || p.dialogs.openFile.contains("none/"))) {
-            fail(QStringLiteral("Save to \"%1\" gave no message").arg(p.dialogs.openFile));
+                   && (p.dialogs.saveName == "a.b" || p.dialogs.saveName.contains("none/"))) {
+            fail(QStringLiteral("Save to \"%1\" gave no message").arg(p.dialogs.saveName));
         }
     }
 

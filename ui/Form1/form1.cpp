@@ -166,8 +166,8 @@ void Form1::buildMatrixFrame()
         const int row = i / 4, column = i % 4;
         const int width = (i == 8 || i == 12) ? 495 : 615;
         const QByteArray name = QStringLiteral("m(%1)").arg(i).toLatin1();
-        m[i] = MakeTextBox(Frame1, name.constData(), QRect(lefts[column], tops[row], width, 495),
-                           12, false, false, qs(kDefaultCellTexts[i]));
+        m[i] = MakeNumberBox(Frame1, name.constData(), QRect(lefts[column], tops[row], width, 495),
+                             12, false, false, qs(kDefaultCellTexts[i]));
         SetBackColor(m[i], kWhite);
         if (row == 0)
             SetForeColor(m[i], kRed);
@@ -210,28 +210,28 @@ void Form1::buildTrialArea()
 {
     Label2 = MakeLabel(this, "Label2", QRect(3960, 2760, 735, 375), kLabelPoints,
                        QStringLiteral("x1 ="));
-    Text2 = MakeTextBox(this, "Text2", QRect(4800, 2640, 1215, 495), kBoxPoints, true, false,
-                        QStringLiteral("0"));
+    Text2 = MakeNumberBox(this, "Text2", QRect(4800, 2640, 1215, 495), kBoxPoints, true, false,
+                          QStringLiteral("0"));
     Label3 = MakeLabel(this, "Label3", QRect(3960, 3360, 855, 375), kLabelPoints,
                        QStringLiteral("x2 ="));
-    Text3 = MakeTextBox(this, "Text3", QRect(4800, 3240, 1215, 495), kBoxPoints, true, false,
-                        QStringLiteral("2"));
+    Text3 = MakeNumberBox(this, "Text3", QRect(4800, 3240, 1215, 495), kBoxPoints, true, false,
+                          QStringLiteral("2"));
     Label5 = MakeLabel(this, "Label5", QRect(6240, 2760, 975, 375), kLabelPoints,
                        QStringLiteral("f(x1) ="));
-    Text4 = MakeTextBox(this, "Text4", QRect(7200, 2640, 2655, 495), kBoxPoints, true, true,
-                        QStringLiteral(" "));
+    Text4 = MakeNumberBox(this, "Text4", QRect(7200, 2640, 2655, 495), kBoxPoints, true, true,
+                          QStringLiteral(" "));
     Label6 = MakeLabel(this, "Label6", QRect(6240, 3360, 855, 375), kLabelPoints,
                        QStringLiteral("f(x2) ="));
-    Text5 = MakeTextBox(this, "Text5", QRect(7200, 3240, 2655, 495), kBoxPoints, true, true,
-                        QStringLiteral(" "));
+    Text5 = MakeNumberBox(this, "Text5", QRect(7200, 3240, 2655, 495), kBoxPoints, true, true,
+                          QStringLiteral(" "));
     Label7 = MakeLabel(this, "Label7", QRect(5760, 3960, 1335, 375), kLabelPoints,
                        QStringLiteral("f(x1)*f(x2)"));
-    Text6 = MakeTextBox(this, "Text6", QRect(7200, 3840, 2655, 495), kBoxPoints, true, true,
-                        QStringLiteral(" "));
+    Text6 = MakeNumberBox(this, "Text6", QRect(7200, 3840, 2655, 495), kBoxPoints, true, true,
+                          QStringLiteral(" "));
     Label8 = MakeLabel(this, "Label8", QRect(3840, 4560, 2055, 375), kLabelPoints,
                        QStringLiteral("x3=(x1+x2)/2 ="));
-    Text7 = MakeTextBox(this, "Text7", QRect(5880, 4440, 1215, 495), kBoxPoints, true, true,
-                        QStringLiteral(" "));
+    Text7 = MakeNumberBox(this, "Text7", QRect(5880, 4440, 1215, 495), kBoxPoints, true, true,
+                          QStringLiteral(" "));
 
     Label12 = MakeLabel(this, "Label12", QRect(7200, 4560, 2775, 375), 13.8,
                         QStringLiteral("Well done!"));
@@ -247,8 +247,8 @@ void Form1::buildBisectionTable()
                       const QRect &labelPlace, QLineEdit *&box, const char *boxName,
                       const QRect &boxPlace, const char *text) {
         label = MakeLabel(this, labelName, labelPlace, kLabelPoints, QString::fromLatin1(caption));
-        box = MakeTextBox(this, boxName, boxPlace, kBoxPoints, true, true,
-                          QString::fromLatin1(text));
+        box = MakeNumberBox(this, boxName, boxPlace, kBoxPoints, true, true,
+                            QString::fromLatin1(text));
         SetForeColor(box, kBlack);
         label->hide();
         box->hide();
@@ -377,8 +377,8 @@ void Form1::connectHandlers()
         connect(m[i], &QLineEdit::textChanged, this, [this, i] { m_Change(i); });
     connect(Text2, &QLineEdit::textChanged, this, &Form1::Text2_Change);
     connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
-    // A value in exponent form can be wider than its box, which then shows only its start: the
-    // tool tip gives the whole number.
+    // The tool tip repeats the whole number in a readable size, where the box has had to shrink
+    // its font to hold it.
     for (QLineEdit *box :
          {Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12, Text13})
         connect(box, &QLineEdit::textChanged, box, &QWidget::setToolTip);

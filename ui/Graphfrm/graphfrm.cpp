@@ -15,6 +15,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLineSeries>
@@ -130,14 +131,14 @@ void Graphfrm::buildUi()
     MSChart1->hide();
 
     label1 = MakeLabel(this, "label1", QRect(360, 7800, 852, 492), 12, QStringLiteral("For x="));
-    txtx1 = MakeTextBox(this, "txtx1", QRect(1320, 7800, 855, 495), 12, false, false,
-                        QStringLiteral("-0.35"));
+    txtx1 = MakeNumberBox(this, "txtx1", QRect(1320, 7800, 855, 495), 12, false, false,
+                          QStringLiteral("-0.35"));
     Label2 = MakeLabel(this, "Label2", QRect(2280, 7800, 372, 492), 12, QStringLiteral("to"));
-    txtx2 = MakeTextBox(this, "txtx2", QRect(2640, 7800, 855, 495), 12, false, false,
-                        QStringLiteral("1.5"));
+    txtx2 = MakeNumberBox(this, "txtx2", QRect(2640, 7800, 855, 495), 12, false, false,
+                          QStringLiteral("1.5"));
     Label3 = MakeLabel(this, "Label3", QRect(3600, 7800, 612, 492), 12, QStringLiteral("step"));
-    txtstepx = MakeTextBox(this, "txtstepx", QRect(4320, 7800, 1095, 495), 12, false, false,
-                           QStringLiteral("0.01"));
+    txtstepx = MakeNumberBox(this, "txtstepx", QRect(4320, 7800, 1095, 495), 12, false, false,
+                             QStringLiteral("0.01"));
     for (QLabel *label : {label1, Label2, Label3})
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
@@ -193,6 +194,13 @@ void Graphfrm::Form_Load()
 
 void Graphfrm::Command1_Click()
 {
+    // A matrix cell beyond the chart's single precision spoils every point; say which.
+    if (!m_state.dataFileMode()) {
+        if (const auto problem = CheckCurveMatrix(m_owner.matrixCellTexts())) {
+            m_owner.dialogs().inform(QStringLiteral("Plot"), qs(*problem));
+            return;
+        }
+    }
     const PlotResult plot = PlotCurve(m_state, txtx1->text().toStdString(),
                                       txtx2->text().toStdString(), txtstepx->text().toStdString());
     if (!plot.ok) {
@@ -333,9 +341,12 @@ void Graphfrm::Command6_Click()
 
 void Graphfrm::Command5_Click()
 {
-    const QString chosen = m_owner.dialogs().chooseOpenFile();
-    if (chosen.isEmpty())
+    const QString start = SaveStartFolder(qs(m_state.DataFileBase), qs(m_state.DataFilePath),
+                                          ExamplesFolder(QCoreApplication::applicationDirPath()));
+    const QString typed = m_owner.dialogs().chooseSaveName(start);
+    if (typed.isEmpty())
         return;
+    const QString chosen = WithTextExtension(typed);
     const ExportResult saved = ExportChartData(m_state, QFile::encodeName(chosen).toStdString());
     if (!saved.ok)
         m_owner.dialogs().inform(QStringLiteral("Save"), qs(saved.message));

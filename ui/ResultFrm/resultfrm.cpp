@@ -43,8 +43,8 @@ void ResultFrm::buildUi()
         label = MakeLabel(this, labelName, QRect(kLabelLeft, top, kLabelWidth, kRowHeight),
                           kLabelPoints, QString::fromLatin1(caption));
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        box = MakeTextBox(this, boxName, QRect(kBoxLeft, top, kBoxWidth, kRowHeight), kBoxPoints,
-                          false, true, QString());
+        box = MakeNumberBox(this, boxName, QRect(kBoxLeft, top, kBoxWidth, kRowHeight), kBoxPoints,
+                            false, true, QString());
         NameBoxByLabel(box, label);
     };
     row(600, Label1, "Label1", "Finite rate of increase:", Text1, "Text1");

@@ -1,5 +1,6 @@
 #include "ui/common/controls.h"
 
+#include "ui/common/fittingbox.h"
 #include "ui/common/twips.h"
 
 #include <QGroupBox>
@@ -101,15 +102,35 @@ void LineControl::paintEvent(QPaintEvent *)
     painter.drawLine(m_from, m_to);
 }
 
+namespace {
+
+void placeBox(QLineEdit *box, const char *name, const QRect &twips, bool centred, bool readOnly)
+{
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    box->setAlignment(centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    box->setReadOnly(readOnly);
+}
+
+} // namespace
+
 QLineEdit *MakeTextBox(QWidget *parent, const char *name, const QRect &twips, double points,
                        bool centred, bool readOnly, const QString &text)
 {
     auto *box = new QLineEdit(text, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    placeBox(box, name, twips, centred, readOnly);
     box->setFont(TimesFont(points));
-    box->setAlignment(centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-    box->setReadOnly(readOnly);
+    box->setCursorPosition(0);
+    return box;
+}
+
+QLineEdit *MakeNumberBox(QWidget *parent, const char *name, const QRect &twips, double points,
+                         bool centred, bool readOnly, const QString &text)
+{
+    auto *box = new FittingBox(parent);
+    placeBox(box, name, twips, centred, readOnly);
+    box->setLayoutFont(TimesFont(points));
+    box->setText(text);
     box->setCursorPosition(0);
     return box;
 }

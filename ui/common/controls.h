@@ -65,6 +65,11 @@ private:
 QLineEdit *MakeTextBox(QWidget *parent, const char *name, const QRect &twips, double points,
                        bool centred, bool readOnly, const QString &text);
 
+// The same for a box that shows a number the program computed or read: a FittingBox, whose
+// font shrinks so that the whole number stays in sight.
+QLineEdit *MakeNumberBox(QWidget *parent, const char *name, const QRect &twips, double points,
+                         bool centred, bool readOnly, const QString &text);
+
 // A button of the given name, place (twips), caption and tool tip, in 12 pt Times. Enter on the
 // focused button presses it, so a window can be worked from the keyboard.
 QPushButton *MakeButton(QWidget *parent, const char *name, const QRect &twips,

@@ -38,6 +38,12 @@ QString QtDialogs::chooseSaveFile(const QString &title, const QString &filter)
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, QString(), filter);
 }
 
+QString QtDialogs::chooseSaveName(const QString &folder)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), folder, QString(),
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
 QString ExamplesFolder(const QString &programFolder)
 {
     if (programFolder.isEmpty())
@@ -50,6 +56,29 @@ QString ExamplesFolder(const QString &programFolder)
             return QDir::cleanPath(examples.absoluteFilePath());
     }
     return QString();
+}
+
+} // namespace tarnvale::ui
+
+namespace tarnvale::ui {
+
+QString SaveStartFolder(const QString &lastSaved, const QString &lastRead, const QString &examples)
+{
+    if (!lastSaved.isEmpty())
+        return QFileInfo(lastSaved).absolutePath();
+    if (!lastRead.isEmpty()) {
+        const QFileInfo folder(QFileInfo(lastRead).absolutePath());
+        const bool isExamples = !examples.isEmpty()
+            && folder.canonicalFilePath() == QFileInfo(examples).canonicalFilePath();
+        if (folder.isDir() && folder.isWritable() && !isExamples)
+            return folder.absoluteFilePath();
+    }
+    return QDir::homePath();
+}
+
+QString WithTextExtension(const QString &fileName)
+{
+    return QFileInfo(fileName).suffix().isEmpty() ? fileName + QStringLiteral(".txt") : fileName;
 }
 
 } // namespace tarnvale::ui

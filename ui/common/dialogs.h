@@ -19,6 +19,10 @@ public:
     virtual QString chooseOpenFile() = 0;
     // Save-file dialog for a file of the given filter ("PDF files (*.pdf)"); empty when cancelled.
     virtual QString chooseSaveFile(const QString &title, const QString &filter) = 0;
+    // Save-file dialog that takes an existing file or a new name, opening in `folder`. It asks no
+    // question about replacing the chosen file, which its caller writes beside, not over; the
+    // chosen full file name, empty when cancelled.
+    virtual QString chooseSaveName(const QString &folder) = 0;
 };
 
 // The real dialogs, parented to the active window.
@@ -31,6 +35,7 @@ public:
     // dialog's own memory of the last folder decides.
     QString chooseOpenFile() override;
     QString chooseSaveFile(const QString &title, const QString &filter) override;
+    QString chooseSaveName(const QString &folder) override;
 
 private:
     bool m_openedFileBefore = false;
@@ -40,5 +45,14 @@ private:
 // inside it, where the build puts them, or else "../share/tarnvale/examples" from it, where
 // they are installed; empty when there is neither.
 QString ExamplesFolder(const QString &programFolder);
+
+// Where a save dialog opens: the folder of `lastSaved`, else that of `lastRead` unless it is the
+// `examples` folder (read-only once installed) or cannot be written, else the home folder. Empty
+// names stand for no such file.
+QString SaveStartFolder(const QString &lastSaved, const QString &lastRead, const QString &examples);
+
+// A file name typed without an extension gets ".txt": the chart data files are named after the
+// chosen name less its last four characters.
+QString WithTextExtension(const QString &fileName);
 
 } // namespace tarnvale::ui

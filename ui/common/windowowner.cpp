@@ -203,6 +203,11 @@ void WindowOwner::graphfrmRootAccepted()
         m_graphfrm->setSADEnabled(false);
 }
 
+CellTexts WindowOwner::matrixCellTexts()
+{
+    return form1().cellTexts();
+}
+
 void WindowOwner::printWindow(QWidget *window)
 {
     PrintWindowImage(window, m_dialogs);

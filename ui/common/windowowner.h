@@ -74,6 +74,9 @@ public:
     // distribution to draw, so "SAD" is not offered then.
     void graphfrmRootAccepted();
 
+    // The texts of the main window's matrix cells, as the computations read them.
+    CellTexts matrixCellTexts();
+
     // Prints an image of `window` on the default printer, or offers a PDF file when there is
     // none.
     void printWindow(QWidget *window);
