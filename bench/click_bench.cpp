@@ -9,7 +9,7 @@
 // `cpu_ms` is the processor time, which other processes on a shared machine do not inflate.
 #include "bench/benchprogram.h"
 
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

@@ -10,7 +10,7 @@
 #include "bench/benchprogram.h"
 #include "ui/Graphfrm/graphfrm.h"
 #include "ui/common/dialogs.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QApplication>
 #include <QChartView>

@@ -15,7 +15,7 @@
 // with status 1.
 #include "bench/benchprogram.h"
 
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QAbstractButton>
 #include <QApplication>

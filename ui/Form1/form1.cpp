@@ -10,7 +10,7 @@
 #include "ui/common/picturebutton.h"
 #include "ui/common/pictures.h"
 #include "ui/common/twips.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

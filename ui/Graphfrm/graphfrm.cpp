@@ -6,7 +6,7 @@
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/twips.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>

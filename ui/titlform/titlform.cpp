@@ -4,7 +4,7 @@
 #include "ui/Form1/form1.h"
 #include "ui/common/controls.h"
 #include "ui/common/twips.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include "core/statistics.h"
 #include "ui/Backform/backform.h"
