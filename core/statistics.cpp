@@ -152,6 +152,11 @@ bool ComputeStableAgeDistribution(AnalysisState &state, const CellTexts &cells)
     return defined;
 }
 
+bool CanDrawStableAgeDistribution(const AnalysisState &state)
+{
+    return state.Lambda && std::isfinite(*state.Lambda) && *state.Lambda > 0;
+}
+
 PopulationParameterTexts AcceptRoot(AnalysisState &state, const CellTexts &cells)
 {
     const double x3 = state.X3.value_or(0.0);
