@@ -3,8 +3,6 @@
 #include "core/equation.h"
 #include "core/matrix.h"
 #include "core/statistics.h"
-#include "ui/Graphfrm/graphfrm.h"
-#include "ui/ResultFrm/resultfrm.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/picturebutton.h"
@@ -594,7 +592,7 @@ void Form1::showAcceptedRoot(const std::string &caption, const CellTexts &cells)
     SetForeColor(Text13, kRed);
     SetForeColor(Text10, kRed);
     const PopulationParameterTexts results = AcceptRoot(m_state, cells);
-    m_owner.resultFrm().showParameters(results);
+    m_owner.resultFrmShowParameters(results);
     Command14->setEnabled(true);
     m_owner.graphfrmRootAccepted();
 }
@@ -713,9 +711,7 @@ void Form1::Command6_Click()
 {
     m_owner.showGraphfrm();
     hide();
-    Graphfrm &graph = m_owner.graphfrm();
-    graph.enablePlot();
-    graph.showEquation(m_state.EquationText);
+    m_owner.graphfrmShowEquation(m_state.EquationText);
 }
 
 void Form1::Command7_Click()

@@ -1,7 +1,6 @@
 #include "ui/titlform/titlform.h"
 
 #include "core/state.h"
-#include "ui/Form1/form1.h"
 #include "ui/common/controls.h"
 #include "ui/common/twips.h"
 #include "ui/windowowner.h"
@@ -130,9 +129,7 @@ void titlform::dismiss()
     hide();
     // Nothing is left to animate once the splash is out of sight.
     Timer1->stop();
-    Form1 &main = m_owner.form1();
-    main.show();
-    main.activateWindow();
+    m_owner.showForm1();
 }
 
 void titlform::Form_KeyPress(int)
