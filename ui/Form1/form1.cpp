@@ -27,11 +27,6 @@ constexpr int kEnter = 13;
 constexpr double kLabelPoints = 13.8;
 constexpr double kBoxPoints = 14.4;
 
-QString qs(const std::string &text)
-{
-    return QString::fromStdString(text);
-}
-
 // Texts that came from a life-table file: single bytes, shown as UTF-8 when they are valid
 // UTF-8 and byte for byte (Latin-1) otherwise.
 QString fileText(const std::string &bytes)
@@ -61,20 +56,6 @@ QString cellName(int index)
 const QColor &endColor(EndColor color)
 {
     return color == EndColor::Blue ? kBlue : kBlack;
-}
-
-template<typename Button = QPushButton>
-Button *makeButton(QWidget *parent, const char *name, const QString &caption,
-                   const QString &toolTip, const QRect &twips)
-{
-    auto *button = new Button(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(toolTip);
-    button->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    button->setFont(TimesFont(12));
-    // Enter on a focused button presses it, so the whole analysis runs from the keyboard.
-    button->setAutoDefault(true);
-    return button;
 }
 
 QLabel *makeBanner(QWidget *parent, const char *name, const QRect &twips, double points,
@@ -272,39 +253,37 @@ void Form1::buildBisectionTable()
 
 void Form1::buildButtons()
 {
-    Command1 = makeButton(this, "Command1", QStringLiteral("Formula"),
-                          QStringLiteral("Show characteristic equation"), {120, 4320, 1215, 495});
-    Command2 = makeButton(this, "Command2", QStringLiteral("Try"),
-                          QStringLiteral("Try to find the initial points for bisection"),
-                          {120, 4920, 1215, 495});
-    Command3 = makeButton(this, "Command3", QStringLiteral("Bisection"),
-                          QStringLiteral("Bisection (find the midpoint)"), {120, 5520, 1215, 495});
-    Command4 = makeButton(this, "Command4", QStringLiteral("Exchange"),
-                          QStringLiteral("Find new x1 and x2"), {120, 6120, 1215, 495});
-    Command5 = makeButton(this, "Command5", QStringLiteral("Quit"),
-                          QStringLiteral("Quit this program"), {120, 6720, 1215, 495});
-    Command6 = makeButton(this, "Command6", QStringLiteral("Graph"), QStringLiteral("Show graph"),
-                          {8520, 5280, 1452, 492});
-    Command7 = makeButton(this, "Command7", QStringLiteral("Photo"),
+    Command1 = MakeButton(this, "Command1", {120, 4320, 1215, 495}, QStringLiteral("Formula"),
+                          QStringLiteral("Show characteristic equation"));
+    Command2 = MakeButton(this, "Command2", {120, 4920, 1215, 495}, QStringLiteral("Try"),
+                          QStringLiteral("Try to find the initial points for bisection"));
+    Command3 = MakeButton(this, "Command3", {120, 5520, 1215, 495}, QStringLiteral("Bisection"),
+                          QStringLiteral("Bisection (find the midpoint)"));
+    Command4 = MakeButton(this, "Command4", {120, 6120, 1215, 495}, QStringLiteral("Exchange"),
+                          QStringLiteral("Find new x1 and x2"));
+    Command5 = MakeButton(this, "Command5", {120, 6720, 1215, 495}, QStringLiteral("Quit"),
+                          QStringLiteral("Quit this program"));
+    Command6 = MakeButton(this, "Command6", {8520, 5280, 1452, 492}, QStringLiteral("Graph"),
+                          QStringLiteral("Show graph"));
+    Command7 = MakeButton(this, "Command7", {2400, 4320, 855, 495}, QStringLiteral("Photo"),
                           QStringLiteral("Ladybirds on barley: eggs, larva, pupa and adults of one "
-                                         "population"),
-                          {2400, 4320, 855, 495});
-    Command8 = makeButton(this, "Command8", QStringLiteral("Help"), QStringLiteral("Help"),
-                          {1440, 4920, 855, 495});
-    Command9 = makeButton(this, "Command9", QStringLiteral("Print form"),
-                          QStringLiteral("Print this form"), {8520, 6000, 1452, 492});
-    Command10 = makeButton(this, "Command10", QStringLiteral("Ref."), QStringLiteral("References"),
-                           {1440, 4320, 855, 495});
-    Command11 = makeButton(this, "Command11", QStringLiteral("Datafile A"),
-                           QStringLiteral("Open data file (x,fx,sx)"), {7200, 960, 1335, 495});
-    Command12 = makeButton(this, "Command12", QStringLiteral("Datafile B"),
-                           QStringLiteral("Open datafile (x,lx,mx)"), {8640, 960, 1335, 495});
-    Command13 = makeButton(this, "Command13", QString(),
-                           QStringLiteral("Take a quiz to learn more"), {1440, 6600, 615, 615});
+                                         "population"));
+    Command8 = MakeButton(this, "Command8", {1440, 4920, 855, 495}, QStringLiteral("Help"),
+                          QStringLiteral("Help"));
+    Command9 = MakeButton(this, "Command9", {8520, 6000, 1452, 492}, QStringLiteral("Print form"),
+                          QStringLiteral("Print this form"));
+    Command10 = MakeButton(this, "Command10", {1440, 4320, 855, 495}, QStringLiteral("Ref."),
+                           QStringLiteral("References"));
+    Command11 = MakeButton(this, "Command11", {7200, 960, 1335, 495}, QStringLiteral("Datafile A"),
+                           QStringLiteral("Open data file (x,fx,sx)"));
+    Command12 = MakeButton(this, "Command12", {8640, 960, 1335, 495}, QStringLiteral("Datafile B"),
+                           QStringLiteral("Open datafile (x,lx,mx)"));
+    Command13 = MakeButton(this, "Command13", {1440, 6600, 615, 615}, QString(),
+                           QStringLiteral("Take a quiz to learn more"));
     Command13->setIcon(Picture(QStringLiteral("quizbutton.png")));
     Command13->setIconSize(QSize(Twips(480), Twips(480)));
-    Command14 = makeButton<PictureButton>(this, "Command14", QStringLiteral("Results"),
-                                          QStringLiteral("More ....."), {1440, 5520, 615, 975});
+    Command14 = MakeButton<PictureButton>(this, "Command14", {1440, 5520, 615, 975},
+                                          QStringLiteral("Results"), QStringLiteral("More ....."));
     Command14->setFont(TimesFont(8));
     Command14->setIcon(Picture(QStringLiteral("results.png")));
 

@@ -29,11 +29,6 @@ namespace tarnvale::ui {
 
 namespace {
 
-QString qs(const std::string &text)
-{
-    return QString::fromStdString(text);
-}
-
 // The chart's typeface ("Arial"; Liberation Sans stands in where it is missing).
 QFont arialFont(double points)
 {
