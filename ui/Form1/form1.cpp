@@ -616,27 +616,10 @@ void Form1::readDataFile(TableFormat format)
     Dialogs &dialogs = m_owner.dialogs();
     if (dialogs.askYesNo(QStringLiteral("Info for datafile input"),
                          QStringLiteral("Do you want to see the format of the datafile?"))) {
-        const QString formatA = QStringLiteral("Write your datafile as:\n"
-                                               "age, fecundity, survival rate\n"
-                                               "\n"
-                                               "\"age,f(x),s(x)\" (This line is necessary)\n"
-                                               "0,0,1\n"
-                                               "1,0,0.9\n"
-                                               "2,1,1\n"
-                                               "3,2,0.5\n"
-                                               ".....");
-        const QString formatB = QStringLiteral("Write your datafile as:\n"
-                                               "age, survival rate, fecundity\n"
-                                               "\n"
-                                               "\"age,l(x),m(x)\" (This line is necessary)\n"
-                                               "0,1,0\n"
-                                               "1,1,0\n"
-                                               "2,0.9,1\n"
-                                               "3,0.8,1\n"
-                                               "4,0.5,3\n"
-                                               ".......");
         dialogs.inform(QStringLiteral("Datafile format"),
-                       format == TableFormat::A ? formatA : formatB);
+                       FixedText(format == TableFormat::A
+                                     ? QStringLiteral("datafile-format-a.txt")
+                                     : QStringLiteral("datafile-format-b.txt")));
     }
 
     const std::string path = dialogs.chooseOpenFile().toStdString();
