@@ -1,7 +1,7 @@
 #include "cli/commandline.h"
 #include "core/state.h"
 #include "ui/common/dialogs.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QApplication>
 

@@ -5,7 +5,8 @@
 // windows and controls by name.
 
 #include "core/state.h"
-#include "ui/common/dialogs.h"
+#include "fakedialogs.h"
+#include "longtable.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -28,18 +29,6 @@ inline constexpr int kLongTableLastAgeClass = 200;
 inline constexpr double kLongTableFecundity = 0.05;
 inline constexpr double kLongTableSurvival = 0.97;
 
-inline AnalysisState LongTable()
-{
-    AnalysisState state;
-    state.DataLoaded = "Yes";
-    state.LastAgeClass = kLongTableLastAgeClass;
-    for (int i = 0; i <= kLongTableLastAgeClass; ++i) {
-        state.Fecundity[i] = i == 0 ? 0.0 : kLongTableFecundity;
-        state.Survival[i] = kLongTableSurvival;
-    }
-    return state;
-}
-
 // The same table as a life-table file of format A ("age, f(x), s(x)"), as "Datafile A" reads
 // it. False when the file cannot be written.
 inline bool WriteLongTableFile(const std::string &path)
@@ -52,31 +41,6 @@ inline bool WriteLongTableFile(const std::string &path)
         std::fprintf(file, "%d,%s,%s\n", i, i == 0 ? "0" : "0.05", "0.97");
     return std::fclose(file) == 0;
 }
-
-// Answers No to every question, informs nobody, and gives each file dialog the next name of
-// `files` (empty once they are used up). `informed` keeps the messages, so that a benchmark can
-// tell a refused click from a timed one.
-class ScriptedDialogs : public ui::Dialogs
-{
-public:
-    bool askYesNo(const QString &, const QString &) override { return false; }
-    void inform(const QString &title, const QString &prompt) override
-    {
-        informed << title + QStringLiteral(": ") + prompt;
-    }
-    QString chooseOpenFile() override { return files.isEmpty() ? QString() : files.takeFirst(); }
-    QString chooseSaveFile(const QString &, const QString &) override
-    {
-        return files.isEmpty() ? QString() : files.takeFirst();
-    }
-    QString chooseSaveName(const QString &) override
-    {
-        return files.isEmpty() ? QString() : files.takeFirst();
-    }
-
-    QStringList files;
-    QStringList informed;
-};
 
 // The Qt application of a benchmark executable, made on first use, so that what runs before needs
 // none runs without one.

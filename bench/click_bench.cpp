@@ -9,7 +9,7 @@
 // `cpu_ms` is the processor time, which other processes on a shared machine do not inflate.
 #include "bench/benchprogram.h"
 
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -102,6 +102,8 @@ class Session
 public:
     explicit Session(bool table)
     {
+        // No to "see the format of the datafile?": only the click itself is timed.
+        m_dialogs.answerYes = false;
         m_windows = std::make_unique<ui::WindowOwner>(m_state, m_dialogs);
         m_windows->start();
         catchUp();
@@ -211,7 +213,7 @@ public:
 
 private:
     AnalysisState m_state;
-    bench::ScriptedDialogs m_dialogs;
+    FakeDialogs m_dialogs;
     std::unique_ptr<ui::WindowOwner> m_windows;
     QTemporaryDir m_folder;
     bool m_ok = true;

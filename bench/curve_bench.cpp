@@ -10,7 +10,7 @@
 #include "bench/benchprogram.h"
 #include "ui/Graphfrm/graphfrm.h"
 #include "ui/common/dialogs.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QApplication>
 #include <QChartView>
@@ -22,12 +22,12 @@ namespace {
 using tarnvale::bench::kPlotFrom;
 using tarnvale::bench::kPlotStep;
 using tarnvale::bench::kPlotTo;
-using tarnvale::bench::LongTable;
 using tarnvale::bench::StartQt;
 
 void sampleCurve(benchmark::State &run)
 {
-    tarnvale::AnalysisState state = LongTable();
+    tarnvale::AnalysisState state = tarnvale::test::LongTable(tarnvale::bench::kLongTableFecundity,
+                                                              tarnvale::bench::kLongTableSurvival);
     for (auto _ : run) {
         const tarnvale::PlotResult result
             = tarnvale::PlotCurve(state, kPlotFrom, kPlotTo, kPlotStep);
@@ -41,9 +41,11 @@ BENCHMARK(sampleCurve)->Name("sampleCurve/withoutQt")->Unit(benchmark::kMillisec
 void updateChart(benchmark::State &run, bool paint)
 {
     StartQt();
-    tarnvale::AnalysisState state = LongTable();
+    tarnvale::AnalysisState state = tarnvale::test::LongTable(tarnvale::bench::kLongTableFecundity,
+                                                              tarnvale::bench::kLongTableSurvival);
     tarnvale::PlotCurve(state, kPlotFrom, kPlotTo, kPlotStep);
-    tarnvale::bench::ScriptedDialogs dialogs;
+    FakeDialogs dialogs;
+    dialogs.answerYes = false;
     tarnvale::ui::WindowOwner windows(state, dialogs);
     tarnvale::ui::Graphfrm &graph = windows.graphfrm();
     graph.show();

@@ -2,6 +2,7 @@
 // plotted point; a long life table makes each evaluation some 200 direct powers.
 #include "core/search.h"
 #include "core/statistics.h"
+#include "longtable.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,20 +12,6 @@
 namespace {
 
 using namespace tarnvale;
-
-// 201 age classes (N = 200), or any other length: no young at age 0, 0.3 at every later age,
-// every survival rate 0.5 (lambda about 0.711).
-AnalysisState longTable(int lastAgeClass)
-{
-    AnalysisState state;
-    state.DataLoaded = "Yes";
-    state.LastAgeClass = lastAgeClass;
-    for (int i = 0; i <= lastAgeClass; ++i) {
-        state.Fecundity[i] = i == 0 ? 0.0 : 0.3;
-        state.Survival[i] = 0.5;
-    }
-    return state;
-}
 
 void evaluateMatrix(benchmark::State &bench)
 {
@@ -39,7 +26,8 @@ BENCHMARK(evaluateMatrix)->Name("EvaluateCharacteristic/matrix N=3");
 
 void evaluateTable(benchmark::State &bench)
 {
-    AnalysisState state = longTable(static_cast<int>(bench.range(0)));
+    // No young at age 0, 0.3 at every later age, every survival rate 0.5 (lambda about 0.711).
+    AnalysisState state = test::LongTable(0.3, 0.5, static_cast<int>(bench.range(0)));
     double x = 0.711;
     for (auto _ : bench) {
         benchmark::DoNotOptimize(x);
@@ -52,7 +40,7 @@ BENCHMARK(evaluateTable)->Name("EvaluateCharacteristic/table")->ArgName("N")->Ar
 // its point, then the statistics: what a user's whole run of clicks costs.
 void wholeSearch(benchmark::State &bench)
 {
-    const AnalysisState table = longTable(200);
+    const AnalysisState table = test::LongTable(0.3, 0.5);
     int steps = 0;
     for (auto _ : bench) {
         bench.PauseTiming();

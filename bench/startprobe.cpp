@@ -15,7 +15,7 @@
 // with status 1.
 #include "bench/benchprogram.h"
 
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -129,7 +129,7 @@ void click(const char *window, const char *name)
 
 // Datafile (when given), Formula, Try, Bisection and Exchange until a root is accepted, Graph,
 // Plot of 10000 points, SAD and Save.
-void wholeRun(bench::ScriptedDialogs &dialogs, const QString &table, const QString &saved)
+void wholeRun(FakeDialogs &dialogs, const QString &table, const QString &saved)
 {
     if (!table.isEmpty()) {
         dialogs.files << table;
@@ -177,7 +177,9 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     AnalysisState state;
-    bench::ScriptedDialogs dialogs;
+    FakeDialogs dialogs;
+    // No to "see the format of the datafile?": only the run itself is measured.
+    dialogs.answerYes = false;
     ui::WindowOwner windows(state, dialogs);
 
     bool splashDone = false;

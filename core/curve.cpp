@@ -202,8 +202,7 @@ PlotResult PlotCurve(AnalysisState &state, std::string_view x1Text, std::string_
         return {false, unreadable(stepText, "step")};
 
     const bool table = state.dataFileMode();
-    if (table
-        && (!state.LastAgeClass || *state.LastAgeClass < 0 || *state.LastAgeClass >= kTableSlots))
+    if (table && !state.hasLifeTable())
         return {false, "The life table holds no age class, so there is no curve to draw."};
 
     const Sampling sampling = sampleRange(x1.value, x2.value, step.value);

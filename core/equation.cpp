@@ -80,7 +80,7 @@ std::string dataTerm(double c, int power)
 
 EquationResult dataFileEquation(AnalysisState &state)
 {
-    if (!state.LastAgeClass || *state.LastAgeClass < 0)
+    if (!state.hasLifeTable())
         return refused("The life table has no age classes, so it has no characteristic equation.");
     const int n = *state.LastAgeClass;
     auto tooLarge = [](int age) {

@@ -16,11 +16,6 @@ namespace {
 
 constexpr double kMinusInfinity = -std::numeric_limits<double>::infinity();
 
-double cellNumber(const CellTexts &cells, int index)
-{
-    return TextToNumber(cells[index]).value;
-}
-
 std::string classText(int x)
 {
     return "age class " + std::to_string(x);
@@ -297,12 +292,12 @@ LeslieTable LeslieTableFrom(const AnalysisState &state, const CellTexts &cells)
     LeslieTable table;
     if (!state.dataFileMode()) {
         for (int cell : kFecundityCells)
-            table.fecundity.push_back(cellNumber(cells, cell));
+            table.fecundity.push_back(CellNumber(cells, cell));
         for (int cell : kSurvivalCells)
-            table.survival.push_back(cellNumber(cells, cell));
+            table.survival.push_back(CellNumber(cells, cell));
         return table;
     }
-    if (!state.LastAgeClass || *state.LastAgeClass < 0 || *state.LastAgeClass >= kTableSlots)
+    if (!state.hasLifeTable())
         return table;
     const int last = *state.LastAgeClass;
     for (int x = 0; x <= last; ++x) {

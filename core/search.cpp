@@ -18,16 +18,11 @@ struct Evaluation
     std::optional<double> survivalProduct;
 };
 
-double cellNumber(const CellTexts &cells, int index)
-{
-    return TextToNumber(cells[index]).value;
-}
-
 Evaluation evaluateMatrix(const CellTexts &cells, double x)
 {
-    const double m0 = cellNumber(cells, 0), m1 = cellNumber(cells, 1), m2 = cellNumber(cells, 2),
-                 m3 = cellNumber(cells, 3), m4 = cellNumber(cells, 4), m9 = cellNumber(cells, 9),
-                 m14 = cellNumber(cells, 14);
+    const double m0 = CellNumber(cells, 0), m1 = CellNumber(cells, 1), m2 = CellNumber(cells, 2),
+                 m3 = CellNumber(cells, 3), m4 = CellNumber(cells, 4), m9 = CellNumber(cells, 9),
+                 m14 = CellNumber(cells, 14);
     const double t0 = std::pow(x, 4);
     const double t1 = std::pow(x, 3) * m0;
     const double t2 = std::pow(x, 2) * (m4 * m1);
@@ -42,14 +37,9 @@ Evaluation evaluateMatrix(const CellTexts &cells, double x)
     return {{a, sum}, std::nullopt};
 }
 
-bool haveTable(const AnalysisState &state)
-{
-    return state.LastAgeClass && *state.LastAgeClass >= 0 && *state.LastAgeClass < kTableSlots;
-}
-
 Evaluation evaluateTable(const AnalysisState &state, double x)
 {
-    if (!haveTable(state))
+    if (!state.hasLifeTable())
         return {{std::nan(""), std::nan("")}, std::nullopt};
     const int n = *state.LastAgeClass;
     const double top = std::pow(x, n + 1);
@@ -136,7 +126,7 @@ TrialResult TryBracket(AnalysisState &state, const CellTexts &cells, const std::
                        const std::string &x2Text)
 {
     using Refusal = TrialResult;
-    if (state.dataFileMode() && !haveTable(state))
+    if (state.dataFileMode() && !state.hasLifeTable())
         return refused<Refusal>(emptyTableMessage());
     const ScannedNumber x1 = TextToNumber(x1Text);
     if (x1.outOfRange)
@@ -188,7 +178,7 @@ StepResult BisectStep(AnalysisState &state, const CellTexts &cells, const std::s
                       const std::string &x2Text)
 {
     using Refusal = StepResult;
-    if (state.dataFileMode() && !haveTable(state))
+    if (state.dataFileMode() && !state.hasLifeTable())
         return refused<Refusal>(emptyTableMessage());
     const std::string x3Text = NumberToText(state.Midpoint);
     const ScannedNumber x3 = TextToNumber(x3Text);

@@ -36,10 +36,15 @@ float ToSingle(double value)
     return static_cast<float>(value);
 }
 
+double CellNumber(const CellTexts &cells, int index)
+{
+    return TextToNumber(cells[static_cast<std::size_t>(index)]).value;
+}
+
 void ReadMatrixCells(AnalysisState &state, const CellTexts &cells)
 {
     for (std::size_t i = 0; i < cells.size(); ++i)
-        state.MatrixCell[i] = ToSingle(TextToNumber(cells[i]).value);
+        state.MatrixCell[i] = ToSingle(CellNumber(cells, static_cast<int>(i)));
 }
 
 } // namespace tarnvale

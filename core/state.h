@@ -92,6 +92,11 @@ struct AnalysisState
     std::int16_t TitleShownLabel = 0;
 
     bool dataFileMode() const { return DataLoaded == "Yes"; }
+    // A life table with at least one age class, all of them within the columns.
+    bool hasLifeTable() const
+    {
+        return LastAgeClass && *LastAgeClass >= 0 && *LastAgeClass < kTableSlots;
+    }
 
     // Member by member; lets an operation that must leave the state alone be checked whole.
     friend bool operator==(const AnalysisState &, const AnalysisState &) = default;
@@ -107,6 +112,9 @@ std::string TableText(const TableValue &value);
 // A double rounded to single precision; magnitudes beyond the single range become infinite (a plain
 // conversion would be undefined there).
 float ToSingle(double value);
+
+// The number in matrix cell `index` (0 ... 15) as the computations read it: TextToNumber's value.
+double CellNumber(const CellTexts &cells, int index);
 
 // MatrixCell(i) = TextToNumber(cell text i), rounded to single precision, for all 16 cells.
 void ReadMatrixCells(AnalysisState &state, const CellTexts &cells);

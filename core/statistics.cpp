@@ -11,21 +11,11 @@ namespace tarnvale {
 
 namespace {
 
-double cellNumber(const CellTexts &cells, int index)
-{
-    return TextToNumber(cells[index]).value;
-}
-
-bool haveTable(const AnalysisState &state)
-{
-    return state.LastAgeClass && *state.LastAgeClass >= 0 && *state.LastAgeClass < kTableSlots;
-}
-
 // The survival rates s(0) ... s(L - 1) of the population the statistics describe.
 std::vector<double> survivalRates(const AnalysisState &state, const CellTexts &cells)
 {
     if (!state.dataFileMode())
-        return {cellNumber(cells, 4), cellNumber(cells, 9), cellNumber(cells, 14)};
+        return {CellNumber(cells, 4), CellNumber(cells, 9), CellNumber(cells, 14)};
     std::vector<double> rates(static_cast<std::size_t>(*state.LastAgeClass));
     for (std::size_t i = 0; i < rates.size(); ++i)
         rates[i] = TableNumber(state.Survival[i]);
@@ -81,13 +71,13 @@ std::string textOf(const NumberOrEmpty &value)
 NetReproduction NetReproductiveRateOf(const AnalysisState &state, const CellTexts &cells)
 {
     if (!state.dataFileMode()) {
-        const double c0 = cellNumber(cells, 0), c1 = cellNumber(cells, 1),
-                     c2 = cellNumber(cells, 2), c3 = cellNumber(cells, 3),
-                     c4 = cellNumber(cells, 4), c9 = cellNumber(cells, 9),
-                     c14 = cellNumber(cells, 14);
+        const double c0 = CellNumber(cells, 0), c1 = CellNumber(cells, 1),
+                     c2 = CellNumber(cells, 2), c3 = CellNumber(cells, 3),
+                     c4 = CellNumber(cells, 4), c9 = CellNumber(cells, 9),
+                     c14 = CellNumber(cells, 14);
         return {(c0 + c4 * c1) + c4 * c9 * c2 + c4 * c9 * c14 * c3, std::nullopt};
     }
-    if (!haveTable(state))
+    if (!state.hasLifeTable())
         return {std::nan(""), std::nullopt};
     const int last = *state.LastAgeClass;
     double rate = TableNumber(state.Fecundity[0]);
@@ -111,7 +101,7 @@ bool ComputeStableAgeDistribution(AnalysisState &state, const CellTexts &cells)
 {
     if (!state.dataFileMode())
         state.LastAgeClass = 3;
-    else if (!haveTable(state))
+    else if (!state.hasLifeTable())
         return false;
     const std::size_t count = static_cast<std::size_t>(*state.LastAgeClass) + 1;
     const double lambda = state.Lambda.value_or(0.0);
@@ -150,6 +140,11 @@ bool ComputeStableAgeDistribution(AnalysisState &state, const CellTexts &cells)
     if (defined && survivalProduct)
         state.SurvivalProduct = survivalProduct;
     return defined;
+}
+
+bool CanDrawStableAgeDistribution(const AnalysisState &state)
+{
+    return state.Lambda && std::isfinite(*state.Lambda) && *state.Lambda > 0;
 }
 
 PopulationParameterTexts AcceptRoot(AnalysisState &state, const CellTexts &cells)

@@ -34,6 +34,9 @@ double ComputeNetReproductiveRate(AnalysisState &state, const CellTexts &cells);
 // weights that sum to 0. Entries above L are left as they are.
 bool ComputeStableAgeDistribution(AnalysisState &state, const CellTexts &cells);
 
+// Whether the accepted root has a stable age distribution to draw: Lambda finite and above 0.
+bool CanDrawStableAgeDistribution(const AnalysisState &state);
+
 // The eight boxes of "Population parameters", in the window's names.
 struct PopulationParameterTexts
 {

@@ -1,6 +1,7 @@
 #include "core/search.h"
 
 #include "core/numbertext.h"
+#include "longtable.h"
 #include "tables.h"
 
 #include <gtest/gtest.h>
@@ -307,7 +308,7 @@ TEST(RootSearch, StalledMidpointOfALongTableEndsTheSearch)
 {
     // f cannot get below 0.0001 in 15 digits near this table's root: the midpoint stops moving
     // and the step accepts it instead of leaving the user clicking for ever.
-    AnalysisState state = longTable(0.2, 0.99);
+    AnalysisState state = test::LongTable(0.2, 0.99);
     const SearchRun run = RunSearch(state, kNoCells, "0", "2");
     ASSERT_TRUE(run.accepted);
     EXPECT_EQ(run.caption, "15 digits");

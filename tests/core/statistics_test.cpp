@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
+#include <optional>
 #include <random>
+#include <utility>
 #include <vector>
 
 using namespace tarnvale;
@@ -161,6 +164,19 @@ TEST(ComputeStableAgeDistribution, WeightsBeyondTheDoubleRange)
     for (int x = 150; x < 200; ++x)
         EXPECT_NEAR(shares[x + 1] / shares[x], 100.0, 1e-9) << x;
     EXPECT_TRUE(std::all_of(shares.begin(), shares.end(), [](double v) { return v >= 0; }));
+}
+
+TEST(CanDrawStableAgeDistribution, OnlyAFinitePositiveRoot)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<std::optional<double>, bool> cases[]
+        = {{{}, false}, {0.0, false}, {-0.5, false},         {1e-300, true},
+           {1.5, true}, {inf, false}, {std::nan(""), false}, {-inf, false}};
+    for (const auto &[lambda, drawable] : cases) {
+        AnalysisState state;
+        state.Lambda = lambda;
+        EXPECT_EQ(CanDrawStableAgeDistribution(state), drawable) << lambda.value_or(-99);
+    }
 }
 
 // The dominant eigenvalue and its eigenvector (scaled to sum 1) of the Leslie matrix with first

@@ -36,14 +36,6 @@ inline tarnvale::AnalysisState tableState(const std::vector<double> &fecundity,
     return state;
 }
 
-// 201 age classes: no young at age 0, `fecundity` at every later age, `survival` throughout.
-inline tarnvale::AnalysisState longTable(double fecundity, double survival)
-{
-    std::vector<double> f(201, fecundity);
-    f[0] = 0;
-    return tableState(f, std::vector<double>(200, survival));
-}
-
 // The stable age distribution of age classes 0 ... LastAgeClass; -1 stands for an empty share.
 inline std::vector<double> sad(const tarnvale::AnalysisState &state)
 {

@@ -2,6 +2,7 @@
 
 #include "core/curve.h"
 #include "core/search.h"
+#include "longtable.h"
 
 #include <gtest/gtest.h>
 
@@ -52,19 +53,6 @@ bool upperHalvesInUse()
 void markUpperHalvesInUse() { }
 #endif
 
-// 201 age classes, as the longest life table.
-AnalysisState longTable()
-{
-    AnalysisState state;
-    state.DataLoaded = "Yes";
-    state.LastAgeClass = 200;
-    for (int i = 0; i <= 200; ++i) {
-        state.Fecundity[i] = i == 0 ? 0.0 : 0.05;
-        state.Survival[i] = 0.97;
-    }
-    return state;
-}
-
 } // namespace
 
 TEST(ResetUpperVectorState, ClearsTheMarkLeftByWideInstructions)
@@ -84,7 +72,7 @@ TEST(ResetUpperVectorState, CurveAndSearchEvaluateWithTheUpperHalvesClear)
     if (!canWatchUpperHalves())
         GTEST_SKIP() << "this processor has no 256-bit registers or does not tell their use";
     for (bool table : {false, true}) {
-        AnalysisState state = table ? longTable() : AnalysisState {};
+        AnalysisState state = table ? test::LongTable(0.05, 0.97) : AnalysisState {};
         ReadMatrixCells(state, kDefaultCellTexts);
 
         markUpperHalvesInUse();
@@ -106,7 +94,7 @@ TEST(ResetUpperVectorState, CurveAndSearchEvaluateWithTheUpperHalvesClear)
 TEST(ResetUpperVectorState, ChangesNoValueOfTheCurve)
 {
     for (bool table : {false, true}) {
-        AnalysisState clean = table ? longTable() : AnalysisState {};
+        AnalysisState clean = table ? test::LongTable(0.05, 0.97) : AnalysisState {};
         ReadMatrixCells(clean, kDefaultCellTexts);
         AnalysisState marked = clean;
         ASSERT_TRUE(PlotCurve(clean, "-0.35", "1.5", "0.001").ok);

@@ -5,7 +5,7 @@
 #include "core/state.h"
 #include "ui/Form1/form1.h"
 #include "ui/Graphfrm/graphfrm.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "ui/Backform/backform.h"
 
 #include "ui/common/controls.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QCloseEvent>
 

@@ -3,7 +3,7 @@
 #include "ui/common/controls.h"
 #include "ui/common/pictures.h"
 #include "ui/common/twips.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QCloseEvent>
 #include <QDate>

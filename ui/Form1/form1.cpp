@@ -3,14 +3,12 @@
 #include "core/equation.h"
 #include "core/matrix.h"
 #include "core/statistics.h"
-#include "ui/Graphfrm/graphfrm.h"
-#include "ui/ResultFrm/resultfrm.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/picturebutton.h"
 #include "ui/common/pictures.h"
 #include "ui/common/twips.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -28,11 +26,6 @@ constexpr int kEnter = 13;
 // Font sizes of the captions and boxes of the trial area and the bisection table.
 constexpr double kLabelPoints = 13.8;
 constexpr double kBoxPoints = 14.4;
-
-QString qs(const std::string &text)
-{
-    return QString::fromStdString(text);
-}
 
 // Texts that came from a life-table file: single bytes, shown as UTF-8 when they are valid
 // UTF-8 and byte for byte (Latin-1) otherwise.
@@ -63,20 +56,6 @@ QString cellName(int index)
 const QColor &endColor(EndColor color)
 {
     return color == EndColor::Blue ? kBlue : kBlack;
-}
-
-template<typename Button = QPushButton>
-Button *makeButton(QWidget *parent, const char *name, const QString &caption,
-                   const QString &toolTip, const QRect &twips)
-{
-    auto *button = new Button(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(toolTip);
-    button->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    button->setFont(TimesFont(12));
-    // Enter on a focused button presses it, so the whole analysis runs from the keyboard.
-    button->setAutoDefault(true);
-    return button;
 }
 
 QLabel *makeBanner(QWidget *parent, const char *name, const QRect &twips, double points,
@@ -274,39 +253,37 @@ void Form1::buildBisectionTable()
 
 void Form1::buildButtons()
 {
-    Command1 = makeButton(this, "Command1", QStringLiteral("Formula"),
-                          QStringLiteral("Show characteristic equation"), {120, 4320, 1215, 495});
-    Command2 = makeButton(this, "Command2", QStringLiteral("Try"),
-                          QStringLiteral("Try to find the initial points for bisection"),
-                          {120, 4920, 1215, 495});
-    Command3 = makeButton(this, "Command3", QStringLiteral("Bisection"),
-                          QStringLiteral("Bisection (find the midpoint)"), {120, 5520, 1215, 495});
-    Command4 = makeButton(this, "Command4", QStringLiteral("Exchange"),
-                          QStringLiteral("Find new x1 and x2"), {120, 6120, 1215, 495});
-    Command5 = makeButton(this, "Command5", QStringLiteral("Quit"),
-                          QStringLiteral("Quit this program"), {120, 6720, 1215, 495});
-    Command6 = makeButton(this, "Command6", QStringLiteral("Graph"), QStringLiteral("Show graph"),
-                          {8520, 5280, 1452, 492});
-    Command7 = makeButton(this, "Command7", QStringLiteral("Photo"),
+    Command1 = MakeButton(this, "Command1", {120, 4320, 1215, 495}, QStringLiteral("Formula"),
+                          QStringLiteral("Show characteristic equation"));
+    Command2 = MakeButton(this, "Command2", {120, 4920, 1215, 495}, QStringLiteral("Try"),
+                          QStringLiteral("Try to find the initial points for bisection"));
+    Command3 = MakeButton(this, "Command3", {120, 5520, 1215, 495}, QStringLiteral("Bisection"),
+                          QStringLiteral("Bisection (find the midpoint)"));
+    Command4 = MakeButton(this, "Command4", {120, 6120, 1215, 495}, QStringLiteral("Exchange"),
+                          QStringLiteral("Find new x1 and x2"));
+    Command5 = MakeButton(this, "Command5", {120, 6720, 1215, 495}, QStringLiteral("Quit"),
+                          QStringLiteral("Quit this program"));
+    Command6 = MakeButton(this, "Command6", {8520, 5280, 1452, 492}, QStringLiteral("Graph"),
+                          QStringLiteral("Show graph"));
+    Command7 = MakeButton(this, "Command7", {2400, 4320, 855, 495}, QStringLiteral("Photo"),
                           QStringLiteral("Ladybirds on barley: eggs, larva, pupa and adults of one "
-                                         "population"),
-                          {2400, 4320, 855, 495});
-    Command8 = makeButton(this, "Command8", QStringLiteral("Help"), QStringLiteral("Help"),
-                          {1440, 4920, 855, 495});
-    Command9 = makeButton(this, "Command9", QStringLiteral("Print form"),
-                          QStringLiteral("Print this form"), {8520, 6000, 1452, 492});
-    Command10 = makeButton(this, "Command10", QStringLiteral("Ref."), QStringLiteral("References"),
-                           {1440, 4320, 855, 495});
-    Command11 = makeButton(this, "Command11", QStringLiteral("Datafile A"),
-                           QStringLiteral("Open data file (x,fx,sx)"), {7200, 960, 1335, 495});
-    Command12 = makeButton(this, "Command12", QStringLiteral("Datafile B"),
-                           QStringLiteral("Open datafile (x,lx,mx)"), {8640, 960, 1335, 495});
-    Command13 = makeButton(this, "Command13", QString(),
-                           QStringLiteral("Take a quiz to learn more"), {1440, 6600, 615, 615});
+                                         "population"));
+    Command8 = MakeButton(this, "Command8", {1440, 4920, 855, 495}, QStringLiteral("Help"),
+                          QStringLiteral("Help"));
+    Command9 = MakeButton(this, "Command9", {8520, 6000, 1452, 492}, QStringLiteral("Print form"),
+                          QStringLiteral("Print this form"));
+    Command10 = MakeButton(this, "Command10", {1440, 4320, 855, 495}, QStringLiteral("Ref."),
+                           QStringLiteral("References"));
+    Command11 = MakeButton(this, "Command11", {7200, 960, 1335, 495}, QStringLiteral("Datafile A"),
+                           QStringLiteral("Open data file (x,fx,sx)"));
+    Command12 = MakeButton(this, "Command12", {8640, 960, 1335, 495}, QStringLiteral("Datafile B"),
+                           QStringLiteral("Open datafile (x,lx,mx)"));
+    Command13 = MakeButton(this, "Command13", {1440, 6600, 615, 615}, QString(),
+                           QStringLiteral("Take a quiz to learn more"));
     Command13->setIcon(Picture(QStringLiteral("quizbutton.png")));
     Command13->setIconSize(QSize(Twips(480), Twips(480)));
-    Command14 = makeButton<PictureButton>(this, "Command14", QStringLiteral("Results"),
-                                          QStringLiteral("More ....."), {1440, 5520, 615, 975});
+    Command14 = MakeButton<PictureButton>(this, "Command14", {1440, 5520, 615, 975},
+                                          QStringLiteral("Results"), QStringLiteral("More ....."));
     Command14->setFont(TimesFont(8));
     Command14->setIcon(Picture(QStringLiteral("results.png")));
 
@@ -594,7 +571,7 @@ void Form1::showAcceptedRoot(const std::string &caption, const CellTexts &cells)
     SetForeColor(Text13, kRed);
     SetForeColor(Text10, kRed);
     const PopulationParameterTexts results = AcceptRoot(m_state, cells);
-    m_owner.resultFrm().showParameters(results);
+    m_owner.resultFrmShowParameters(results);
     Command14->setEnabled(true);
     m_owner.graphfrmRootAccepted();
 }
@@ -639,27 +616,10 @@ void Form1::readDataFile(TableFormat format)
     Dialogs &dialogs = m_owner.dialogs();
     if (dialogs.askYesNo(QStringLiteral("Info for datafile input"),
                          QStringLiteral("Do you want to see the format of the datafile?"))) {
-        const QString formatA = QStringLiteral("Write your datafile as:\n"
-                                               "age, fecundity, survival rate\n"
-                                               "\n"
-                                               "\"age,f(x),s(x)\" (This line is necessary)\n"
-                                               "0,0,1\n"
-                                               "1,0,0.9\n"
-                                               "2,1,1\n"
-                                               "3,2,0.5\n"
-                                               ".....");
-        const QString formatB = QStringLiteral("Write your datafile as:\n"
-                                               "age, survival rate, fecundity\n"
-                                               "\n"
-                                               "\"age,l(x),m(x)\" (This line is necessary)\n"
-                                               "0,1,0\n"
-                                               "1,1,0\n"
-                                               "2,0.9,1\n"
-                                               "3,0.8,1\n"
-                                               "4,0.5,3\n"
-                                               ".......");
         dialogs.inform(QStringLiteral("Datafile format"),
-                       format == TableFormat::A ? formatA : formatB);
+                       FixedText(format == TableFormat::A
+                                     ? QStringLiteral("datafile-format-a.txt")
+                                     : QStringLiteral("datafile-format-b.txt")));
     }
 
     const std::string path = dialogs.chooseOpenFile().toStdString();
@@ -713,9 +673,7 @@ void Form1::Command6_Click()
 {
     m_owner.showGraphfrm();
     hide();
-    Graphfrm &graph = m_owner.graphfrm();
-    graph.enablePlot();
-    graph.showEquation(m_state.EquationText);
+    m_owner.graphfrmShowEquation(m_state.EquationText);
 }
 
 void Form1::Command7_Click()

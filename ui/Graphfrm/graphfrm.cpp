@@ -6,7 +6,7 @@
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/twips.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -28,11 +28,6 @@
 namespace tarnvale::ui {
 
 namespace {
-
-QString qs(const std::string &text)
-{
-    return QString::fromStdString(text);
-}
 
 // The chart's typeface ("Arial"; Liberation Sans stands in where it is missing).
 QFont arialFont(double points)

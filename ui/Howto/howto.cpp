@@ -1,8 +1,9 @@
 #include "ui/Howto/howto.h"
 
 #include "ui/common/controls.h"
+#include "ui/common/pictures.h"
 #include "ui/common/twips.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -43,23 +44,7 @@ QLabel *makeHeading(QWidget *parent, const char *name, const QRect &twips, const
 
 QString BuildHelpText()
 {
-    QString text;
-    text += QStringLiteral("To analyze your own data, write a data file using ");
-    text += QStringLiteral("any text editor or word processor and save ");
-    text += QStringLiteral("it in pure text file (.txt).  You can write ");
-    text += QStringLiteral("your data in x,f(x),s(x) format, where x is the ");
-    text += QStringLiteral("age, f(x) is the fecundity of individual of age x, ");
-    text += QStringLiteral("s(x) is the survival rate from age x to x+1. Then you can ");
-    text += QStringLiteral("use the Button Datafile A to open your datafile. ");
-    text += QStringLiteral("There are two example files ExampleA-1.txt and ExampleA-2.txt in ");
-    text += QStringLiteral("this formate. ");
-    text += QStringLiteral("You can also write it in x,l(x),m(x) format, where ");
-    text += QStringLiteral("x is the age, l(x) is the survival rate from age 0 to ");
-    text += QStringLiteral("to age x, m(x) is the fecundity of individual of age x. ");
-    text += QStringLiteral("Then you can use the Button Datafile B to open your datafile. ");
-    text += QStringLiteral("There is an example file ExampleB.txt in ");
-    text += QStringLiteral("this formate. ");
-    return text;
+    return FixedText(QStringLiteral("help.txt"));
 }
 
 Howto::Howto(WindowOwner &owner, QWidget *parent)

@@ -1,8 +1,9 @@
 #include "ui/Introfrm/introfrm.h"
 
 #include "ui/common/controls.h"
+#include "ui/common/pictures.h"
 #include "ui/common/twips.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -19,37 +20,7 @@ constexpr int kHeight = 6240;
 
 QString BuildIntroductionText()
 {
-    QString text;
-    text += QStringLiteral("The Lewis-Leslie matrix is named after E. G. Lewis (1942) and P. H. "
-                           "Leslie (1945, 1948), who showed how a square matrix of age-specific "
-                           "fecundities and survival rates carries an age-structured population "
-                           "from one time step to the next. ");
-    text += QStringLiteral("The first row (the red numbers) of the square matrix contains ");
-    text += QStringLiteral("the age-specific fecundities ");
-    text += QStringLiteral("of each age group, the subdiagnol column (the blue numbers) ");
-    text += QStringLiteral("contains the age-specific ");
-    text += QStringLiteral("survival rates. A single column matrix (vector) is used to represent ");
-    text
-        += QStringLiteral("the age structure of the population. As the time approaches infinity, ");
-    text += QStringLiteral(
-        "the growth rate becomes constant and the age distribution becomes stable. ");
-    text += QStringLiteral(
-        "The finite rate of increase can be solved numerically. The first step is ");
-    text += QStringLiteral("to construct the characteristic equation based on the age-specific ");
-    text += QStringLiteral(
-        "fecundity and survival rate. A common numerical method is the bisection ");
-    text += QStringLiteral("method. To use this method, you have to choose two start points. ");
-    text += QStringLiteral("If the finite rate does not locate between these two points, ");
-    text += QStringLiteral(
-        "you have to choose new ones.  A good method is to draw the graph at first. ");
-    text += QStringLiteral("Then you can easily find two proper start points on both side where ");
-    text
-        += QStringLiteral("the curve intersect with x-axis.  In this program, you can change the ");
-    text += QStringLiteral("default values of fecundity and survival rate. You have to remember ");
-    text += QStringLiteral("that the fecundity must >=0 and the survival rate must >=0 and <=1. ");
-    text += QStringLiteral("Using this program, you can compare the effect of early reproduction ");
-    text += QStringLiteral("on the finite rate of increase. ");
-    return text;
+    return FixedText(QStringLiteral("introduction.txt"));
 }
 
 Introfrm::Introfrm(WindowOwner &owner, QWidget *parent)

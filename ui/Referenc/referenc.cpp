@@ -1,8 +1,9 @@
 #include "ui/Referenc/referenc.h"
 
 #include "ui/common/controls.h"
+#include "ui/common/pictures.h"
 #include "ui/common/twips.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -19,38 +20,7 @@ constexpr int kHeight = 7200;
 
 QString BuildReferenceList()
 {
-    const QChar lf(10);
-    QString list;
-    list += QStringLiteral("Chi, H. and H. Liu. 1985. ");
-    list += QStringLiteral("Two new methods for the study of insect population ecology. ");
-    list += QStringLiteral("Bulletin of the Institute of Zoology, Academia Sinica 24: 225-240.");
-    list += lf;
-    list += lf;
-    list += QStringLiteral("Chi, H. 1988. ");
-    list += QStringLiteral("Life-table analysis incorporating both sexes and variable development "
-                           "rates among individuals. ");
-    list += QStringLiteral("Environmental Entomology 17: 26-34.");
-    list += lf;
-    list += lf;
-    list += QStringLiteral("Leslie, P. H. 1945. ");
-    list += QStringLiteral("On the use of matrices in certain population mathematics. ");
-    list += QStringLiteral("Biometrika 33: 183-212.");
-    list += lf;
-    list += lf;
-    list += QStringLiteral("Leslie, P. H. 1948. ");
-    list += QStringLiteral("Some further notes on the use of matrices in population mathematics. ");
-    list += QStringLiteral("Biometrika 35: 213-245.");
-    list += lf;
-    list += lf;
-    list += QStringLiteral("Lewis, E. G. 1942. ");
-    list += QStringLiteral("On the generation and growth of a population. ");
-    list += QStringLiteral("Sankhya 6: 93-96.");
-    list += lf;
-    list += lf;
-    list += QStringLiteral("Stephenson, G. 1973. ");
-    list += QStringLiteral("Mathematical Methods for Science Students, 2nd edition. ");
-    list += QStringLiteral("Longman, London.");
-    return list;
+    return FixedText(QStringLiteral("references.txt"));
 }
 
 Referenc::Referenc(WindowOwner &owner, QWidget *parent)

@@ -107,7 +107,7 @@ namespace {
 void placeBox(QLineEdit *box, const char *name, const QRect &twips, bool centred, bool readOnly)
 {
     box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    box->setGeometry(TwipsRect(twips));
     box->setAlignment(centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
     box->setReadOnly(readOnly);
 }
@@ -135,21 +135,19 @@ QLineEdit *MakeNumberBox(QWidget *parent, const char *name, const QRect &twips, 
     return box;
 }
 
-QPushButton *MakeButton(QWidget *parent, const char *name, const QRect &twips,
-                        const QString &caption, const QString &toolTip, bool bold)
+void SetUpButton(QPushButton *button, const char *name, const QRect &twips, const QString &toolTip,
+                 bool bold)
 {
-    auto *button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(toolTip);
-    button->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setGeometry(TwipsRect(twips));
     button->setFont(TimesFont(12, bold));
     button->setAutoDefault(true);
-    return button;
 }
 
 void SetBoxText(QLineEdit *box, const std::string &text)
 {
-    box->setText(QString::fromStdString(text));
+    box->setText(qs(text));
     box->setCursorPosition(0);
 }
 
@@ -158,7 +156,7 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QRect &twips, double 
 {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setGeometry(TwipsRect(twips));
     label->setFont(TimesFont(points));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;

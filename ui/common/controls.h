@@ -9,6 +9,12 @@
 
 namespace tarnvale::ui {
 
+// A standard-library text (UTF-8) as Qt's.
+inline QString qs(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
 // Colours as the windows name them.
 inline const QColor kBlack(0, 0, 0);
 inline const QColor kWhite(255, 255, 255);
@@ -70,10 +76,20 @@ QLineEdit *MakeTextBox(QWidget *parent, const char *name, const QRect &twips, do
 QLineEdit *MakeNumberBox(QWidget *parent, const char *name, const QRect &twips, double points,
                          bool centred, bool readOnly, const QString &text);
 
-// A button of the given name, place (twips), caption and tool tip, in 12 pt Times. Enter on the
-// focused button presses it, so a window can be worked from the keyboard.
-QPushButton *MakeButton(QWidget *parent, const char *name, const QRect &twips,
-                        const QString &caption, const QString &toolTip, bool bold = false);
+// Gives `button` its name, place (twips) and tool tip, in 12 pt Times. Enter on the focused
+// button presses it, so a window can be worked from the keyboard.
+void SetUpButton(QPushButton *button, const char *name, const QRect &twips, const QString &toolTip,
+                 bool bold = false);
+
+// A button (a QPushButton, or a kind drawn otherwise) set up as SetUpButton does, with `caption`.
+template<typename Button = QPushButton>
+Button *MakeButton(QWidget *parent, const char *name, const QRect &twips, const QString &caption,
+                   const QString &toolTip, bool bold = false)
+{
+    auto *button = new Button(caption, parent);
+    SetUpButton(button, name, twips, toolTip, bold);
+    return button;
+}
 
 // Shows `text` in a box from its start, so that a number too long for the box is read from its
 // first digit.

@@ -1,22 +1,44 @@
 #include "ui/common/pictures.h"
 
+#include <QFile>
 #include <QtGlobal>
 
-// The pictures are compiled into the static window library; a linker drops their registration
-// unless something refers to it, so it is done here, on first use. The macro must be called
-// outside any namespace.
-static void registerPictures()
+// The pictures and texts are compiled into the static window library; a linker drops their
+// registration unless something refers to it, so it is done here, on first use. The macro must be
+// called outside any namespace.
+static void registerResources()
 {
     Q_INIT_RESOURCE(tarnvale);
 }
 
 namespace tarnvale::ui {
 
+namespace {
+
+// The path of `name` in the resource folder `folder`.
+QString resource(const char *folder, const QString &name)
+{
+    static const bool registered = (registerResources(), true);
+    Q_UNUSED(registered);
+    return QStringLiteral(":/%1/%2").arg(QLatin1String(folder), name);
+}
+
+} // namespace
+
 QPixmap Picture(const QString &name)
 {
-    static const bool registered = (registerPictures(), true);
-    Q_UNUSED(registered);
-    return QPixmap(QStringLiteral(":/pictures/") + name);
+    return QPixmap(resource("pictures", name));
+}
+
+QString FixedText(const QString &name)
+{
+    QFile file(resource("texts", name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
 }
 
 } // namespace tarnvale::ui

@@ -28,6 +28,11 @@ QRect TwipsRect(int left, int top, int width, int height)
     return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
 }
 
+QRect TwipsRect(const QRect &twips)
+{
+    return TwipsRect(twips.x(), twips.y(), twips.width(), twips.height());
+}
+
 QPoint TwipsPoint(int x, int y)
 {
     return QPoint(Twips(x), Twips(y));

@@ -8,6 +8,7 @@ namespace tarnvale::ui {
 // is the one place that turns them into pixels, at the screen's logical resolution.
 int Twips(int twips);
 QRect TwipsRect(int left, int top, int width, int height);
+QRect TwipsRect(const QRect &twips);
 QPoint TwipsPoint(int x, int y);
 
 } // namespace tarnvale::ui

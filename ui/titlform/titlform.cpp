@@ -1,10 +1,9 @@
 #include "ui/titlform/titlform.h"
 
 #include "core/state.h"
-#include "ui/Form1/form1.h"
 #include "ui/common/controls.h"
 #include "ui/common/twips.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -130,9 +129,7 @@ void titlform::dismiss()
     hide();
     // Nothing is left to animate once the splash is out of sight.
     Timer1->stop();
-    Form1 &main = m_owner.form1();
-    main.show();
-    main.activateWindow();
+    m_owner.showForm1();
 }
 
 void titlform::Form_KeyPress(int)

@@ -4,7 +4,13 @@
 
 #include <QPointer>
 
+#include <string>
+
 class QWidget;
+
+namespace tarnvale {
+struct PopulationParameterTexts;
+}
 
 namespace tarnvale::ui {
 
@@ -69,6 +75,9 @@ public:
     // its chart hidden, the window being created (not shown) for this if needed.
     void graphfrmCellChanged();
 
+    // What "Graph" hands the graph window: "Plot" enabled and `equation` shown.
+    void graphfrmShowEquation(const std::string &equation);
+
     // What an accepted root does to the graph window: its "SAD" button is enabled, the window
     // being created (not shown) for this if needed. A root of 0 or below has no stable age
     // distribution to draw, so "SAD" is not offered then.
@@ -76,6 +85,10 @@ public:
 
     // The texts of the main window's matrix cells, as the computations read them.
     CellTexts matrixCellTexts();
+
+    // The results of an accepted root into "Population parameters", which is created (not
+    // shown) for this if needed.
+    void resultFrmShowParameters(const PopulationParameterTexts &results);
 
     // Prints an image of `window` on the default printer, or offers a PDF file when there is
     // none.

@@ -1,4 +1,4 @@
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include "core/statistics.h"
 #include "ui/Backform/backform.h"
@@ -17,8 +17,6 @@
 #include <QApplication>
 #include <QScreen>
 
-#include <cmath>
-
 namespace tarnvale::ui {
 
 namespace {
@@ -29,15 +27,37 @@ void centreOnScreen(QWidget *window)
         window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
-// The window in `slot`, built and loaded (placed in the middle of the screen) if there is none.
-template<typename Window> Window *loaded(QPointer<Window> &slot, WindowOwner &owner)
+// What a window does once built, before it is first shown: its Form_Load, as a rule.
+template<typename Window> void firstLoad(Window &window, WindowOwner &)
+{
+    window.Form_Load();
+}
+
+// The main window's Form_Load starts the program; start() runs it.
+void firstLoad(Form1 &, WindowOwner &) { }
+
+// A window built afresh after a close shows the results that are still current.
+void firstLoad(ResultFrm &window, WindowOwner &owner)
+{
+    window.showParameters(PopulationParameters(owner.state()));
+}
+
+void firstLoad(Backform &window, WindowOwner &)
+{
+    // Without a window manager nothing maximises a window; the screen's size then stands in.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window.setGeometry(screen->availableGeometry());
+}
+
+// The window in `slot`, built, placed in the middle of the screen and loaded if there is none.
+template<typename Window> Window &loaded(QPointer<Window> &slot, WindowOwner &owner)
 {
     if (!slot) {
         slot = new Window(owner);
-        slot->Form_Load();
         centreOnScreen(slot);
+        firstLoad(*slot, owner);
     }
-    return slot;
+    return *slot;
 }
 
 void showInFront(QWidget *window)
@@ -77,52 +97,37 @@ void WindowOwner::start()
 
 Form1 &WindowOwner::form1()
 {
-    if (!m_form1) {
-        m_form1 = new Form1(*this);
-        centreOnScreen(m_form1);
-    }
-    return *m_form1;
+    return loaded(m_form1, *this);
 }
 
 Graphfrm &WindowOwner::graphfrm()
 {
-    if (!m_graphfrm) {
-        m_graphfrm = new Graphfrm(*this);
-        m_graphfrm->Form_Load();
-        centreOnScreen(m_graphfrm);
-    }
-    return *m_graphfrm;
+    return loaded(m_graphfrm, *this);
 }
 
 ResultFrm &WindowOwner::resultFrm()
 {
-    if (!m_resultFrm) {
-        m_resultFrm = new ResultFrm(*this);
-        centreOnScreen(m_resultFrm);
-        // A window built afresh after a close shows the results that are still current.
-        m_resultFrm->showParameters(PopulationParameters(m_state));
-    }
-    return *m_resultFrm;
+    return loaded(m_resultFrm, *this);
 }
 
 void WindowOwner::showIntrofrm()
 {
-    showInFront(loaded(m_introfrm, *this));
+    showInFront(&loaded(m_introfrm, *this));
 }
 
 void WindowOwner::showHowto()
 {
-    showInFront(loaded(m_howto, *this));
+    showInFront(&loaded(m_howto, *this));
 }
 
 void WindowOwner::showReferenc()
 {
-    showInFront(loaded(m_referenc, *this));
+    showInFront(&loaded(m_referenc, *this));
 }
 
 void WindowOwner::showQuiz()
 {
-    showInFront(loaded(m_quiz, *this));
+    showInFront(&loaded(m_quiz, *this));
 }
 
 void WindowOwner::showResultFrm()
@@ -137,28 +142,22 @@ void WindowOwner::showGraphfrm()
 
 void WindowOwner::showCopyrigh()
 {
-    showInFront(loaded(m_copyrigh, *this));
+    showInFront(&loaded(m_copyrigh, *this));
 }
 
 void WindowOwner::showBackform()
 {
-    if (!m_backform) {
-        m_backform = new Backform(*this);
-        // Without a window manager nothing maximises a window; the screen's size then stands in.
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            m_backform->setGeometry(screen->availableGeometry());
-    }
-    m_backform->showMaximized();
+    loaded(m_backform, *this).showMaximized();
 }
 
 void WindowOwner::showTitlform()
 {
-    showInFront(loaded(m_titlform, *this));
+    showInFront(&loaded(m_titlform, *this));
 }
 
 void WindowOwner::showVater()
 {
-    showInFront(loaded(m_vater, *this));
+    showInFront(&loaded(m_vater, *this));
 }
 
 void WindowOwner::showForm1()
@@ -194,10 +193,16 @@ void WindowOwner::graphfrmCellChanged()
     graphfrm().cellChanged();
 }
 
+void WindowOwner::graphfrmShowEquation(const std::string &equation)
+{
+    Graphfrm &graph = graphfrm();
+    graph.enablePlot();
+    graph.showEquation(equation);
+}
+
 void WindowOwner::graphfrmRootAccepted()
 {
-    const bool drawable = m_state.Lambda && std::isfinite(*m_state.Lambda) && *m_state.Lambda > 0;
-    if (drawable)
+    if (CanDrawStableAgeDistribution(m_state))
         graphfrm().setSADEnabled(true);
     else if (m_graphfrm)
         m_graphfrm->setSADEnabled(false);
@@ -206,6 +211,11 @@ void WindowOwner::graphfrmRootAccepted()
 CellTexts WindowOwner::matrixCellTexts()
 {
     return form1().cellTexts();
+}
+
+void WindowOwner::resultFrmShowParameters(const PopulationParameterTexts &results)
+{
+    resultFrm().showParameters(results);
 }
 
 void WindowOwner::printWindow(QWidget *window)

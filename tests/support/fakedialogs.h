@@ -4,7 +4,8 @@
 
 #include <QStringList>
 
-// Answers every dialog from a script and remembers what was asked.
+// Answers every dialog from a script and remembers what was asked, for the window tests and the
+// window benchmarks alike.
 class FakeDialogs : public tarnvale::ui::Dialogs
 {
 public:
@@ -22,17 +23,23 @@ public:
     QString chooseOpenFile() override
     {
         calls << QStringLiteral("chooseOpenFile");
-        return openFile;
+        return files.isEmpty() ? openFile : files.takeFirst();
     }
-    QString chooseSaveFile(const QString &, const QString &) override { return saveFile; }
+    QString chooseSaveFile(const QString &, const QString &) override
+    {
+        return files.isEmpty() ? saveFile : files.takeFirst();
+    }
     QString chooseSaveName(const QString &folder) override
     {
         calls << QStringLiteral("chooseSaveName");
         saveFolders << folder;
-        return saveName;
+        return files.isEmpty() ? saveName : files.takeFirst();
     }
 
     bool answerYes = true;
+    // The file dialogs take the names of `files` one after the other; once they are used up,
+    // each answers its own name below (empty: cancelled).
+    QStringList files;
     QString openFile;
     QString saveFile;
     QString saveName;
