@@ -34,6 +34,20 @@ private:
         return cells.join(' ');
     }
 
+    // The numbered points on the chart as "number@x", and the x of the line of λ.
+    static QStringList marksOnChart(Program &p, QString *lambda)
+    {
+        QStringList marks;
+        for (QAbstractSeries *series : p.graphControl<QChartView>("MSChart1")->chart()->series()) {
+            auto *scatter = qobject_cast<QScatterSeries *>(series);
+            if (scatter && series->name().startsWith(QLatin1String("point ")))
+                marks << series->name().mid(6) + '@' + QString::number(scatter->at(0).x(), 'g', 17);
+            if (series->name() == QLatin1String("lambda"))
+                *lambda = QString::number(qobject_cast<QLineSeries *>(series)->at(0).x(), 'g', 17);
+        }
+        return marks;
+    }
+
 private slots:
     void workedRunShowsEveryStepNewestInView()
     {
@@ -96,16 +110,8 @@ private slots:
         Graphfrm &graph = p.graphfrm();
         p.graphControl<QLineEdit>("txtx2")->setText(QStringLiteral("2.1"));
         QTest::mouseClick(p.graphControl<QPushButton>("Command1"), Qt::LeftButton);
-        QChart *chart = p.graphControl<QChartView>("MSChart1")->chart();
-        QStringList marks;
         QString lambda;
-        for (QAbstractSeries *series : chart->series()) {
-            auto *scatter = qobject_cast<QScatterSeries *>(series);
-            if (scatter && series->name().startsWith(QLatin1String("point ")))
-                marks << series->name().mid(6) + '@' + QString::number(scatter->at(0).x(), 'g', 17);
-            if (series->name() == QLatin1String("lambda"))
-                lambda = QString::number(qobject_cast<QLineSeries *>(series)->at(0).x(), 'g', 17);
-        }
+        const QStringList marks = marksOnChart(p, &lambda);
         QStringList expected = {"1@0", "2@2"};
         const char *x3[] = {"1",
                             "1.5",
@@ -134,6 +140,15 @@ private slots:
         QVERIFY(window && window->isVisible() && !graph.isVisible());
         Program::closeThroughFrame(window);
         QVERIFY(graph.isVisible() && !p.form1().isVisible());
+
+        // Two more clicks on the main window: shown again, the chart marks the new point too.
+        QTest::mouseClick(p.graphControl<QPushButton>("Command3"), Qt::LeftButton);
+        p.click("Command4");
+        p.click("Command3");
+        p.click("Command6");
+        const QStringList more = marksOnChart(p, &lambda);
+        QCOMPARE(more.size(), 18);
+        QCOMPARE(more.last().section('@', 0, 0), QStringLiteral("18"));
     }
 };
 
