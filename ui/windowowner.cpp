@@ -164,9 +164,9 @@ void WindowOwner::showVater()
 
 void WindowOwner::showStepsfrm(QWidget *cameFrom)
 {
-    Stepsfrm *steps = loaded(m_stepsfrm, *this);
-    steps->showRecord(cameFrom);
-    showInFront(steps);
+    Stepsfrm &steps = loaded(m_stepsfrm, *this);
+    steps.showRecord(cameFrom);
+    showInFront(&steps);
 }
 
 void WindowOwner::showForm1()

@@ -2,6 +2,7 @@
 
 #include "core/curve.h"
 #include "core/numbertext.h"
+#include "longtable.h"
 #include "tables.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +82,7 @@ TEST(SearchRecord, RefusalsAndRejectionsLeaveItAndANewTryRestartsIt)
 
 TEST(SearchRecord, StalledAcceptanceIsNamedByItsCaption)
 {
-    AnalysisState state = longTable(0.2, 0.99);
+    AnalysisState state = test::LongTable(0.2, 0.99);
     ASSERT_TRUE(RunSearch(state, kNoCells, "0", "2").accepted);
     EXPECT_EQ(SearchEventText(state.SearchRecord.back().event), "root accepted (15 digits)");
 }

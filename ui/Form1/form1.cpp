@@ -287,8 +287,8 @@ void Form1::buildButtons()
     Command14->setFont(TimesFont(8));
     Command14->setIcon(Picture(QStringLiteral("results.png")));
     // In the free space above the equation: the record of the search, open at any time.
-    Command15 = makeButton(this, "Command15", QStringLiteral("Steps"),
-                           QStringLiteral("Show the steps of the search"), {3600, 660, 1215, 495});
+    Command15 = MakeButton(this, "Command15", {3600, 660, 1215, 495}, QStringLiteral("Steps"),
+                           QStringLiteral("Show the steps of the search"));
 
     Command2->setEnabled(false);
     Command3->setEnabled(false);

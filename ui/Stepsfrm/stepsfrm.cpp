@@ -4,7 +4,7 @@
 #include "io/searchsteps.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
-#include "ui/common/windowowner.h"
+#include "ui/windowowner.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -21,22 +21,6 @@ namespace tarnvale::ui {
 namespace {
 
 const std::array<const char *, 6> kColumns = {"step", "x1", "x2", "x3", "f(x3)", "event"};
-
-QString qs(const std::string &text)
-{
-    return QString::fromStdString(text);
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
-                        const QString &toolTip)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(toolTip);
-    button->setFont(TimesFont(12, true));
-    button->setAutoDefault(true);
-    return button;
-}
 
 } // namespace
 
@@ -137,12 +121,13 @@ void Stepsfrm::buildUi()
     Grid1->horizontalHeader()->setStretchLastSection(true);
     Grid1->setAccessibleName(QStringLiteral("Steps of the search"));
 
-    Command1 = makeButton(this, "Command1", QStringLiteral("Back"),
-                          QStringLiteral("Back to the window you came from"));
-    Command2 = makeButton(this, "Command2", QStringLiteral("Save"),
-                          QStringLiteral("Save the steps to a CSV file"));
-    Command3
-        = makeButton(this, "Command3", QStringLiteral("Print"), QStringLiteral("Print this page"));
+    // The layout places the buttons.
+    Command1 = MakeButton(this, "Command1", {}, QStringLiteral("Back"),
+                          QStringLiteral("Back to the window you came from"), true);
+    Command2 = MakeButton(this, "Command2", {}, QStringLiteral("Save"),
+                          QStringLiteral("Save the steps to a CSV file"), true);
+    Command3 = MakeButton(this, "Command3", {}, QStringLiteral("Print"),
+                          QStringLiteral("Print this page"), true);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
