@@ -1,6 +1,8 @@
 // The time from a click to the window updated, offscreen: "Formula", "Try", "Bisection" and
 // "Exchange" on the default matrix and on a life table of 201 age classes, a whole root search
-// click by click, and "Plot" of 10000 points and "SAD" on that table in the graph window.
+// click by click, and "Plot" of 10000 points and "SAD" on that table in the graph window; and,
+// with 10000 steps in the record of the search, "Plot" (which marks the search on the curve), a
+// search click and "Steps" (which shows the whole record).
 //
 // The program is started as main() starts it, the splash passed with a key and the table read
 // through "Datafile A". A click is timed from the mouse press (or the Enter key) until the event
@@ -128,6 +130,20 @@ public:
     QWidget *form1() const { return TopLevel("Form1"); }
     QWidget *graphfrm() const { return TopLevel("Graphfrm"); }
     const AnalysisState &state() const { return m_state; }
+
+    // Lengthens the record of the search to `entries` by repeating its last step and exchange,
+    // as a user who went on clicking after the root would.
+    bool recordSteps(std::size_t entries)
+    {
+        std::vector<SearchEntry> &record = m_state.SearchRecord;
+        if (record.size() < 3)
+            return false;
+        const SearchEntry step = record[record.size() - 3], exchange = record[record.size() - 2];
+        record.reserve(entries);
+        while (record.size() < entries)
+            record.push_back(record.size() % 2 ? step : exchange);
+        return true;
+    }
 
     // What a user does to start over: retypes the first cell, which clears every result, and
     // presses Enter in it, which offers "Formula" again.
@@ -321,6 +337,45 @@ void graphClick(benchmark::State &run, bool sad, bool key)
     run.counters["cpu_ms"] = benchmark::Counter(cpu * 1e3, benchmark::Counter::kAvgIterations);
 }
 
+// A search on the long table with 10000 steps in its record, then: "Plot" of 10000 points; a
+// click of "Exchange" or "Bisection", in turn, each adding to the record; or "Steps" and back.
+enum class WithRecord { Plot, SearchClick, Steps };
+void clickWithRecord(benchmark::State &run, WithRecord what)
+{
+    bench::StartQt();
+    Session session(true);
+    if (!session.ok() || !session.search() || !session.recordSteps(10000)) {
+        run.SkipWithError("the search did not end with an accepted root");
+        return;
+    }
+    if (what == WithRecord::Plot && !session.openGraph()) {
+        run.SkipWithError("the graph window did not open");
+        return;
+    }
+    double cpu = 0.0;
+    for (auto _ : run) {
+        std::optional<ClickTime> took;
+        if (what == WithRecord::Plot) {
+            took = session.timedClick(session.graphfrm(), "Command1");
+        } else if (what == WithRecord::Steps) {
+            took = session.timedClick(session.form1(), "Command15");
+            if (took && !session.click(TopLevel("Stepsfrm"), "Command1"))
+                took.reset();
+        } else {
+            const bool exchange = Control<QWidget>(session.form1(), "Command4")->isEnabled();
+            took = session.timedClick(session.form1(), exchange ? "Command4" : "Command3");
+        }
+        if (!took) {
+            run.SkipWithError("the click failed");
+            return;
+        }
+        run.SetIterationTime(took->wall);
+        cpu += took->cpu;
+    }
+    run.counters["cpu_ms"] = benchmark::Counter(cpu * 1e3, benchmark::Counter::kAvgIterations);
+    run.counters["recorded"] = static_cast<double>(session.state().SearchRecord.size());
+}
+
 const bool registered = [] {
     const auto add = [](const std::string &name, auto function, auto... arguments) {
         benchmark::RegisterBenchmark(name.c_str(), function, arguments...)
@@ -339,6 +394,11 @@ const bool registered = [] {
         add("Click/Plot 10000 points/table N=200" + after, graphClick, false, key);
         add("Click/SAD/table N=200" + after, graphClick, true, key);
     }
+    add("Click/Plot 10000 points/table N=200/10000 steps recorded", clickWithRecord,
+        WithRecord::Plot);
+    add("Click/Exchange or Bisection/table N=200/10000 steps recorded", clickWithRecord,
+        WithRecord::SearchClick);
+    add("Click/Steps/10000 steps recorded", clickWithRecord, WithRecord::Steps);
     return true;
 }();
 

@@ -168,6 +168,8 @@ TrialResult TryBracket(AnalysisState &state, const CellTexts &cells, const std::
         state.Midpoint = MidpointOf(x1.value, x2.value);
         result.midpointText = NumberToText(state.Midpoint);
         result.verdictText = kWellDoneText;
+        // The bracket starts as the typed texts; the x3 row stays blank until the first step.
+        state.SearchRecord.assign(1, {1, x1Text, x2Text, {}, {}, SearchEvent::BracketAccepted});
     } else {
         result.verdictText = kTryAnotherText;
     }
@@ -214,6 +216,11 @@ StepResult BisectStep(AnalysisState &state, const CellTexts &cells, const std::s
         state.SurvivalProduct = f3.survivalProduct;
     state.Fx3 = f3.value.value;
     state.SearchPointX.push_back(ToSingle(x3.value));
+    const SearchEvent event = !result.accepted ? SearchEvent::Step
+        : small                                ? SearchEvent::RootAccepted
+                                               : SearchEvent::RootStalled;
+    state.SearchRecord.push_back(
+        {*state.StepCount, x1Text, x2Text, result.x3Text, result.fx3Text, event});
     return result;
 }
 
@@ -243,6 +250,9 @@ ExchangeResult ExchangeBracket(AnalysisState &state, const BracketTexts &texts)
     result.midpoint
         = MidpointOf(TextToNumber(result.texts.x1).value, TextToNumber(result.texts.x2).value);
     state.Midpoint = result.midpoint;
+    state.SearchRecord.push_back({state.StepCount.value_or(0), result.texts.x1, result.texts.x2,
+                                  result.texts.x3, result.texts.fx3,
+                                  signChange ? SearchEvent::ReplacesX2 : SearchEvent::ReplacesX1});
     return result;
 }
 

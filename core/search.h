@@ -59,7 +59,8 @@ struct TrialResult
 };
 
 // "Try" on the start-point texts x1 (Text2) and x2 (Text3). Sets StepCount = 1, X1, X2, Fx1, Fx2,
-// restarts SearchPointX with x1 and x2 (single precision) and, when f(x1) * f(x2) < 0, Midpoint.
+// restarts SearchPointX with x1 and x2 (single precision) and, when f(x1) * f(x2) < 0, Midpoint
+// and a new SearchRecord holding the one entry "bracket accepted".
 // The product is formed from the two value texts in matrix mode and from Fx1 * Fx2 in data-file
 // mode, and the verdict is read back from its text. Refused, changing nothing, when a start
 // point, a value of f or the product lies beyond the double range, or the table is empty.
@@ -79,7 +80,8 @@ struct StepResult
 
 // One bisection step at Midpoint, the bracket's ends being the texts `x1Text` (Text8) and
 // `x2Text` (Text9). StepCount grows by 1; X3 is the value of the text NumberToText(Midpoint);
-// NetReproductiveRate is computed afresh, then Fx3 = f(X3); X3 is appended to SearchPointX.
+// NetReproductiveRate is computed afresh, then Fx3 = f(X3); X3 is appended to SearchPointX and
+// the step to SearchRecord.
 // Accepted when |f(x3)| <= RootTolerance and |f(x3)| <= RootTolerance * termSum(x3): near a
 // root termSum is about 2 * x3^(n+1), so where that is at least 1 only the first test counts,
 // while on a long table where every term is tiny a false root is refused. Also accepted when
@@ -114,7 +116,8 @@ struct ExchangeResult
 // "Exchange": x3 replaces x2 when f(x1) * f(x3) < 0 (the signs of the two texts differ and
 // neither is 0), otherwise x1; the replaced end turns blue, the kept one black. The sign is
 // decided from the signs themselves, so that tiny values whose product underflows to 0 still
-// keep the root inside. Midpoint = the midpoint of the two new ends as their texts read.
+// keep the root inside. Midpoint = the midpoint of the two new ends as their texts read; the
+// exchange is appended to SearchRecord.
 ExchangeResult ExchangeBracket(AnalysisState &state, const BracketTexts &texts);
 
 } // namespace tarnvale

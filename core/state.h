@@ -34,6 +34,30 @@ inline const CellTexts kDefaultCellTexts = {"0",   "1", "2",   "1", //
                                             "0",   "1", "0",   "0", //
                                             "0",   "0", "0.5", "0"};
 
+// What one click of the root search did, as its entry in the record of the search names it.
+enum class SearchEvent {
+    BracketAccepted, // "Try" found a sign change
+    ReplacesX1, // "Exchange"
+    ReplacesX2,
+    Step, // "Bisection", x3 not accepted
+    RootAccepted, // "Bisection", |f(x3)| small enough
+    RootStalled, // "Bisection", the texts cannot narrow the bracket any more
+};
+
+// One entry of the record of the search: the step number (StepCount) and the texts of the
+// bisection table's x1, x2, x3 and f(x3) boxes after the event.
+struct SearchEntry
+{
+    int step = 0;
+    std::string x1;
+    std::string x2;
+    std::string x3;
+    std::string fx3;
+    SearchEvent event = SearchEvent::Step;
+
+    friend bool operator==(const SearchEntry &, const SearchEntry &) = default;
+};
+
 // The whole analysis of one run. Plain data: every window and operation reads and writes the
 // members directly; nothing here updates a window.
 struct AnalysisState
@@ -68,6 +92,9 @@ struct AnalysisState
     // The x values evaluated since the last "Try", in single precision: x1, x2, then each
     // bisection point. Kept apart from PointX, which holds the graph window's curve alone.
     std::vector<float> SearchPointX;
+    // Every event of the search since the last accepted "Try", oldest first; emptied by a
+    // changed matrix cell or a new life table.
+    std::vector<SearchEntry> SearchRecord;
     NumberOrEmpty SurvivalProduct;
 
     // Population results, written when a root is accepted.

@@ -1,14 +1,9 @@
 #include "io/chartdata.h"
 
 #include "core/numbertext.h"
+#include "io/replacefiles.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
-#include <random>
-#include <system_error>
-#include <vector>
 
 namespace tarnvale {
 
@@ -50,57 +45,6 @@ std::string withoutLastCharacters(const std::string &text, std::size_t character
     return text.substr(0, end);
 }
 
-std::string reason(int error)
-{
-    return std::error_code(error, std::generic_category()).message();
-}
-
-// A complete copy of one file's text, written under a name of its own beside its target.
-struct PendingFile
-{
-    std::string target;
-    std::string temporary;
-};
-
-// Creates a fresh temporary file beside `target` (never one that exists already) and writes
-// `text` into it. Returns the error message, empty on success.
-std::string writeTemporary(PendingFile &file, const std::string &text)
-{
-    static std::mt19937 random {std::random_device {}()};
-    std::FILE *stream = nullptr;
-    int error = 0;
-    for (int attempt = 0; attempt < 100 && !stream; ++attempt) {
-        file.temporary = file.target + ".part" + std::to_string(random() % 1000000);
-        // "x": exclusive creation, so another program's file of that name is never touched.
-        errno = 0;
-        stream = std::fopen(file.temporary.c_str(), "wbx");
-        error = errno;
-        if (!stream && error != EEXIST)
-            break;
-    }
-    if (!stream) {
-        file.temporary.clear();
-        return "The file \"" + file.target + "\" could not be created: " + reason(error) + ".";
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size()
-        && std::fflush(stream) == 0;
-    error = errno;
-    const bool closed = std::fclose(stream) == 0;
-    if (!written || !closed)
-        return "The file \"" + file.target + "\" could not be written: " + reason(error) + ".";
-    return {};
-}
-
-void removeTemporaries(const std::vector<PendingFile> &files)
-{
-    for (const PendingFile &file : files) {
-        if (!file.temporary.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove(file.temporary, ignored);
-        }
-    }
-}
-
 } // namespace
 
 std::string CurveFileText(const AnalysisState &state)
@@ -133,28 +77,10 @@ ExportResult ExportChartData(AnalysisState &state, const std::string &chosenName
                       "characters (example.txt gives example-graphdata.txt and example-SAD.txt)."};
 
     const std::string base = withoutLastCharacters(chosenName, 4);
-    std::vector<PendingFile> files = {{base + "-graphdata.txt", {}}, {base + "-SAD.txt", {}}};
-    const std::string texts[] = {CurveFileText(state), SadFileText(state)};
-
-    // Both files are complete on disk before either replaces what was there.
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string error = writeTemporary(files[i], texts[i]);
-        if (!error.empty()) {
-            removeTemporaries(files);
-            return {false, error};
-        }
-    }
-    for (PendingFile &file : files) {
-        std::error_code error;
-        std::filesystem::rename(file.temporary, file.target, error);
-        if (error) {
-            removeTemporaries(files);
-            return {false,
-                    "The file \"" + file.target + "\" could not be written: " + error.message()
-                        + "."};
-        }
-        file.temporary.clear();
-    }
+    const std::string error = ReplaceFiles(
+        {{base + "-graphdata.txt", CurveFileText(state)}, {base + "-SAD.txt", SadFileText(state)}});
+    if (!error.empty())
+        return {false, error};
     state.DataFileBase = chosenName;
     return {true, {}};
 }

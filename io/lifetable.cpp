@@ -484,6 +484,8 @@ ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::stri
         }
     }
     state.LastAgeClass = lastAgeClass;
+    // The search so far was a search of another population.
+    state.SearchRecord.clear();
     return {true, {}};
 }
 

@@ -10,6 +10,7 @@
 #include "ui/Quiz/quiz.h"
 #include "ui/Referenc/referenc.h"
 #include "ui/ResultFrm/resultfrm.h"
+#include "ui/Stepsfrm/stepsfrm.h"
 #include "ui/Vater/vater.h"
 #include "ui/common/printing.h"
 #include "ui/titlform/titlform.h"
@@ -76,6 +77,7 @@ WindowOwner::WindowOwner(AnalysisState &state, Dialogs &dialogs)
 
 WindowOwner::~WindowOwner()
 {
+    delete m_stepsfrm;
     delete m_graphfrm;
     delete m_resultFrm;
     delete m_vater;
@@ -160,9 +162,21 @@ void WindowOwner::showVater()
     showInFront(&loaded(m_vater, *this));
 }
 
+void WindowOwner::showStepsfrm(QWidget *cameFrom)
+{
+    Stepsfrm &steps = loaded(m_stepsfrm, *this);
+    steps.showRecord(cameFrom);
+    showInFront(&steps);
+}
+
 void WindowOwner::showForm1()
 {
     showInFront(&form1());
+}
+
+void WindowOwner::showWindow(QWidget *window)
+{
+    showInFront(window);
 }
 
 void WindowOwner::discard(QWidget *window)
@@ -182,6 +196,8 @@ void WindowOwner::discard(QWidget *window)
         m_graphfrm = nullptr;
     else if (window == m_resultFrm)
         m_resultFrm = nullptr;
+    else if (window == m_stepsfrm)
+        m_stepsfrm = nullptr;
     else
         return;
     // It is still inside its own close event; delete it once that is over.

@@ -24,6 +24,7 @@ class Howto;
 class Introfrm;
 class Quiz;
 class Referenc;
+class Stepsfrm;
 class Vater;
 class titlform;
 
@@ -64,8 +65,13 @@ public:
     void showTitlform();
     void showVater();
 
+    // "Search steps", filled from the record of the search; its "Back" returns to `cameFrom`.
+    void showStepsfrm(QWidget *cameFrom);
+
     // Brings the main window back in front, as every way out of another window does.
     void showForm1();
+    // Brings back a window that another one was opened from.
+    void showWindow(QWidget *window);
 
     // Called by a window closed through its frame, after its Form_Unload: the window is
     // forgotten and deleted, and the next show builds it afresh.
@@ -112,6 +118,7 @@ private:
     QPointer<Quiz> m_quiz;
     QPointer<Copyrigh> m_copyrigh;
     QPointer<Vater> m_vater;
+    QPointer<Stepsfrm> m_stepsfrm;
     bool m_ended = false;
 };
 

@@ -268,6 +268,9 @@ TEST(ExchangeBracket, KeepsTheHalfWithTheSignChange)
         AnalysisState expected = state;
         expected.Midpoint = c.midpoint;
         const ExchangeResult r = ExchangeBracket(state, b);
+        expected.SearchRecord.push_back(
+            {4, r.texts.x1, r.texts.x2, "", "",
+             c.replaced == BracketEnd::X1 ? SearchEvent::ReplacesX1 : SearchEvent::ReplacesX2});
         // x3 takes the place of the replaced end, which turns blue; the other end, black, keeps
         // its texts verbatim; the x3 row is emptied.
         const bool x1 = c.replaced == BracketEnd::X1;
@@ -278,7 +281,7 @@ TEST(ExchangeBracket, KeepsTheHalfWithTheSignChange)
         EXPECT_EQ(r.x1Color, x1 ? EndColor::Blue : EndColor::Black);
         EXPECT_EQ(r.x2Color, x1 ? EndColor::Black : EndColor::Blue);
         EXPECT_EQ(r.midpoint, c.midpoint);
-        EXPECT_TRUE(state == expected) << "only Midpoint changes";
+        EXPECT_TRUE(state == expected) << "only Midpoint and the record of the search change";
     }
 }
 

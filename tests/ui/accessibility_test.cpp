@@ -17,7 +17,7 @@ namespace {
 // Every window of the program, by the name the program gives it.
 const char *const kWindows[]
     = {"Form1", "Graphfrm", "ResultFrm", "Howto",    "Introfrm", "Referenc",
-       "Quiz",  "Copyrigh", "Vater",     "titlform", "Backform"};
+       "Quiz",  "Copyrigh", "Vater",     "titlform", "Backform", "Stepsfrm"};
 
 // The name assistive technology announces, as Qt's accessibility layer reports it.
 QString announced(QObject *object)
@@ -51,6 +51,7 @@ QList<QWidget *> openEveryWindow(Program &p)
     owner.showQuiz();
     owner.showCopyrigh();
     owner.showVater();
+    owner.showStepsfrm(&p.form1());
     QList<QWidget *> windows;
     for (const char *name : kWindows)
         if (QWidget *w = p.topLevel(name))

@@ -272,7 +272,7 @@ private:
 
     // The focused control may be pressed when it is a button, the title or a cell, but not the
     // closing notice's "OK" (it leads to the end), no Print where a printer would put pages on
-    // paper, and no data file in a walk that stays in matrix mode.
+    // paper, no data file in a walk that stays in matrix mode, and not "Steps".
     bool mayPress(QWidget *focus) const
     {
         const QString name = focus->objectName();
@@ -281,7 +281,10 @@ private:
         if (!qobject_cast<const QPushButton *>(focus) || name == QLatin1String("cmdCommand1"))
             return false;
         const bool file = in("Form1") && (name == "Command11" || name == "Command12");
-        return !(isPrint(name) && printerAttached()) && !(file && !m_readFiles);
+        // "Steps" opens the steps window, which this walk does not model.
+        const bool steps
+            = (in("Form1") && name == "Command15") || (in("Graphfrm") && name == "Command7");
+        return !(isPrint(name) && printerAttached()) && !(file && !m_readFiles) && !steps;
     }
 
     // ----- Main window -----

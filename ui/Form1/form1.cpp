@@ -286,6 +286,9 @@ void Form1::buildButtons()
                                           QStringLiteral("Results"), QStringLiteral("More ....."));
     Command14->setFont(TimesFont(8));
     Command14->setIcon(Picture(QStringLiteral("results.png")));
+    // In the free space above the equation: the record of the search, open at any time.
+    Command15 = MakeButton(this, "Command15", {3600, 660, 1215, 495}, QStringLiteral("Steps"),
+                           QStringLiteral("Show the steps of the search"));
 
     Command2->setEnabled(false);
     Command3->setEnabled(false);
@@ -308,7 +311,7 @@ void Form1::orderTabs()
         order << cell;
     order << Text1 << Text2 << Text3 << Text4 << Text5 << Text6 << Text7 << Text8 << Text11 << Text9
           << Text12 << Text10 << Text13 << Label4 << Command11 << Command12 << Command8 << Command10
-          << Command13 << Command9 << Command5;
+          << Command13 << Command9 << Command15 << Command5;
     // Each one moves behind the one before it, so that no control is left between the window
     // and "Formula": the chain starts there. (The list ends with controls built after
     // "Formula": Qt leaves a control in place when only the window separates it from the one it
@@ -374,6 +377,7 @@ void Form1::connectHandlers()
     connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
     connect(Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
     connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
+    connect(Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
 }
 
 CellTexts Form1::cellTexts() const
@@ -431,6 +435,8 @@ void Form1::m_Change(int)
         w->show();
 
     ReadMatrixCells(m_state, cellTexts());
+    // The steps taken belong to the population before the change.
+    m_state.SearchRecord.clear();
     Command14->setEnabled(false);
     m_owner.graphfrmCellChanged();
 }
@@ -709,6 +715,12 @@ void Form1::Command13_Click()
 void Form1::Command14_Click()
 {
     m_owner.showResultFrm();
+    hide();
+}
+
+void Form1::Command15_Click()
+{
+    m_owner.showStepsfrm(this);
     hide();
 }
 

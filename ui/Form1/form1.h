@@ -55,6 +55,7 @@ public:
     void Command10_Click();
     void Command13_Click();
     void Command14_Click();
+    void Command15_Click();
 
     // The texts of the 16 matrix cells, as the computations read them.
     CellTexts cellTexts() const;
@@ -130,6 +131,7 @@ private:
     QPushButton *Command12 = nullptr;
     QPushButton *Command13 = nullptr;
     QPushButton *Command14 = nullptr;
+    QPushButton *Command15 = nullptr;
 };
 
 } // namespace tarnvale::ui

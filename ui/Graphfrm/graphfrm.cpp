@@ -2,12 +2,14 @@
 
 #include "core/curve.h"
 #include "core/numbertext.h"
+#include "core/searchrecord.h"
 #include "io/chartdata.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/twips.h"
 #include "ui/windowowner.h"
 
+#include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -20,6 +22,7 @@
 #include <QFontMetrics>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -108,7 +111,8 @@ void Graphfrm::buildUi()
 {
     setObjectName(QStringLiteral("Graphfrm"));
     setWindowTitle(QStringLiteral("Graph"));
-    setFixedSize(Twips(10560), Twips(8388));
+    // One row taller than the bottom row needs: the steps of the search and the note on them.
+    setFixedSize(Twips(10560), Twips(9000));
     setFont(TimesFont(12));
 
     // Text1 lies under the equation box; Plot hides it for good.
@@ -149,6 +153,10 @@ void Graphfrm::buildUi()
                           QStringLiteral("Back to the main form"), true);
     Command2 = MakeButton(this, "Command2", {9720, 7800, 735, 495}, QStringLiteral("Quit"),
                           QStringLiteral("Quit this program"), true);
+    Command7 = MakeButton(this, "Command7", {8880, 8400, 735, 495}, QStringLiteral("Steps"),
+                          QStringLiteral("Show the steps of the search"), true);
+    Label4 = MakeLabel(this, "Label4", QRect(360, 8400, 8400, 495), 10, QString());
+    Label4->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Command6->setEnabled(false);
 
     // What a screen reader announces: the range sentence names its boxes, the chart its title.
@@ -162,7 +170,7 @@ void Graphfrm::buildUi()
 
     // Plot comes first and Quit second, so Plot has the focus when the window opens.
     QWidget *order[] = {Command1, Command2, Command5, Command4, Command6, Command3,
-                        txtx1,    txtx2,    txtstepx, Text2,    Text1};
+                        Command7, txtx1,    txtx2,    txtstepx, Text2,    Text1};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -175,6 +183,7 @@ void Graphfrm::connectHandlers()
     connect(Command4, &QPushButton::clicked, this, &Graphfrm::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Graphfrm::Command5_Click);
     connect(Command6, &QPushButton::clicked, this, &Graphfrm::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &Graphfrm::Command7_Click);
 }
 
 void Graphfrm::Form_Load()
@@ -212,6 +221,10 @@ void Graphfrm::Command1_Click()
 
 void Graphfrm::clearChart()
 {
+    // removeAllSeries deletes the marks of the search with the rest.
+    m_searchSeries.clear();
+    Label4->clear();
+    m_showsCurve = false;
     m_chart->removeAllSeries();
     for (QAbstractAxis *axis : m_chart->axes()) {
         m_chart->removeAxis(axis);
@@ -247,16 +260,115 @@ void Graphfrm::ShowGraph()
     if (points.isEmpty()) {
         fitAxis(horizontal, 0, 1);
         fitAxis(vertical, 0, 1);
-        return;
+    } else {
+        const auto [left, right]
+            = std::minmax_element(points.cbegin(), points.cend(),
+                                  [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
+        const auto [bottom, top]
+            = std::minmax_element(points.cbegin(), points.cend(),
+                                  [](const QPointF &a, const QPointF &b) { return a.y() < b.y(); });
+        fitAxis(horizontal, left->x(), right->x());
+        fitAxis(vertical, bottom->y(), top->y());
     }
-    const auto [left, right]
-        = std::minmax_element(points.cbegin(), points.cend(),
-                              [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
-    const auto [bottom, top]
-        = std::minmax_element(points.cbegin(), points.cend(),
-                              [](const QPointF &a, const QPointF &b) { return a.y() < b.y(); });
-    fitAxis(horizontal, left->x(), right->x());
-    fitAxis(vertical, bottom->y(), top->y());
+    m_showsCurve = true;
+    drawSearch();
+}
+
+void Graphfrm::drawSearch()
+{
+    for (QAbstractSeries *series : std::as_const(m_searchSeries)) {
+        m_chart->removeSeries(series);
+        delete series;
+    }
+    m_searchSeries.clear();
+    Label4->clear();
+    if (!m_showsCurve)
+        return;
+    const QList<QAbstractAxis *> horizontals = m_chart->axes(Qt::Horizontal);
+    const QList<QAbstractAxis *> verticals = m_chart->axes(Qt::Vertical);
+    auto *horizontal = horizontals.isEmpty() ? nullptr : qobject_cast<QValueAxis *>(horizontals[0]);
+    auto *vertical = verticals.isEmpty() ? nullptr : qobject_cast<QValueAxis *>(verticals[0]);
+    if (!horizontal || !vertical)
+        return;
+    // The marks are drawn inside the axes as the curve set them; adding series must not move them.
+    const double left = horizontal->min(), right = horizontal->max();
+    const double bottom = vertical->min(), top = vertical->max();
+
+    const SearchMarks marks = SearchMarksOnCurve(m_state);
+    Label4->setText(qs(SearchMarksNote(marks)));
+    const auto add = [&](QAbstractSeries *series) {
+        m_chart->addSeries(series);
+        series->attachAxis(horizontal);
+        series->attachAxis(vertical);
+        m_searchSeries.append(series);
+    };
+
+    if (marks.haveBracket) {
+        auto *upper = new QLineSeries;
+        upper->append(marks.bracketLow, top);
+        upper->append(marks.bracketHigh, top);
+        auto *lower = new QLineSeries;
+        lower->append(marks.bracketLow, bottom);
+        lower->append(marks.bracketHigh, bottom);
+        auto *band = new QAreaSeries(upper, lower);
+        upper->setParent(band);
+        lower->setParent(band);
+        band->setName(QStringLiteral("bracket"));
+        band->setColor(QColor(255, 190, 0, 60));
+        band->setBorderColor(QColor(255, 190, 0, 0));
+        add(band);
+    }
+    if (marks.haveRoot) {
+        auto *line = new QLineSeries;
+        line->setName(QStringLiteral("lambda"));
+        line->append(marks.root, bottom);
+        line->append(marks.root, top);
+        line->setPen(QPen(kRed, 2, Qt::DashLine));
+        add(line);
+        auto *label = new QScatterSeries;
+        label->setName(QStringLiteral("lambda label"));
+        // A little below the top, so that the label stands inside the chart, clear of its title.
+        label->append(marks.root, top - (top - bottom) * 0.06);
+        label->setMarkerSize(1);
+        label->setColor(kRed);
+        label->setBorderColor(kRed);
+        label->setPointLabelsFormat(QStringLiteral("λ = ") + qs(marks.rootText));
+        label->setPointLabelsColor(kRed);
+        label->setPointLabelsFont(arialFont(kTickLabelPoints));
+        label->setPointLabelsClipping(false);
+        label->setPointLabelsVisible(true);
+        add(label);
+    }
+    for (const SearchMark &mark : marks.points) {
+        auto *point = new QScatterSeries;
+        point->setName(QStringLiteral("point %1").arg(mark.number));
+        point->append(mark.x, mark.fx);
+        point->setMarkerSize(9);
+        // The two start points in blue, the bisection points in green.
+        const QColor colour = mark.number <= 2 ? kBlue : kGreen;
+        point->setColor(colour);
+        point->setBorderColor(kBlack);
+        point->setPointLabelsFormat(QString::number(mark.number));
+        point->setPointLabelsFont(arialFont(kTickLabelPoints));
+        point->setPointLabelsColor(colour);
+        point->setPointLabelsVisible(true);
+        add(point);
+    }
+    horizontal->setRange(left, right);
+    vertical->setRange(bottom, top);
+}
+
+void Graphfrm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_showsCurve && !MSChart1->isHidden())
+        drawSearch();
+}
+
+void Graphfrm::Command7_Click()
+{
+    m_owner.showStepsfrm(this);
+    hide();
 }
 
 void Graphfrm::ShowSAD()

@@ -6,6 +6,7 @@
 
 #include <string>
 
+class QAbstractSeries;
 class QChart;
 class QChartView;
 class QLabel;
@@ -34,6 +35,7 @@ public:
     void Command4_Click(); // Print
     void Command5_Click(); // Save
     void Command6_Click(); // SAD
+    void Command7_Click(); // Steps
 
     // The chart: the curve of the last Plot, or the bars of the stable age distribution.
     void ShowGraph();
@@ -48,11 +50,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // The search may have gone on while the window was hidden.
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildUi();
     void connectHandlers();
     void clearChart();
+    // Marks the points of the search, the bracket and the accepted root over the curve.
+    void drawSearch();
 
     WindowOwner &m_owner;
     AnalysisState &m_state;
@@ -73,6 +79,11 @@ private:
     QPushButton *Command4 = nullptr;
     QPushButton *Command5 = nullptr;
     QPushButton *Command6 = nullptr;
+    QPushButton *Command7 = nullptr;
+    QLabel *Label4 = nullptr; // what of the search the chart leaves out
+
+    bool m_showsCurve = false;
+    QList<QAbstractSeries *> m_searchSeries;
 };
 
 } // namespace tarnvale::ui

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/state.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QWidget>
+
+#include <vector>
+
+class QPushButton;
+class QTableView;
+
+namespace tarnvale::ui {
+
+class WindowOwner;
+
+// The record of the search as a table: one row per entry, the columns step, x1, x2, x3, f(x3)
+// and event. It reads the record in place, so that 10,000 entries cost no copy; `refresh` takes
+// the record as it is now.
+class SearchStepsModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit SearchStepsModel(const std::vector<SearchEntry> &record, QObject *parent = nullptr);
+
+    void refresh();
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    const std::vector<SearchEntry> &m_record;
+    // The rows the view was told of; the record may change while the window is hidden.
+    int m_rows = 0;
+};
+
+// "Search steps": every step of the root search since the last accepted "Try", newest in view,
+// with "Back" to the window it was opened from, "Save" as a CSV file and "Print".
+class Stepsfrm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Stepsfrm(WindowOwner &owner, QWidget *parent = nullptr);
+
+    void Form_Load();
+
+    // Fills the table from the record and remembers the window that "Back" returns to.
+    void showRecord(QWidget *cameFrom);
+
+    void Command1_Click(); // Back
+    void Command2_Click(); // Save
+    void Command3_Click(); // Print
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildUi();
+    void goBack();
+
+    WindowOwner &m_owner;
+    AnalysisState &m_state;
+    SearchStepsModel *m_model = nullptr;
+    QPointer<QWidget> m_cameFrom;
+
+    QTableView *Grid1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+};
+
+} // namespace tarnvale::ui
