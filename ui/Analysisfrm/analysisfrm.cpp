@@ -364,6 +364,8 @@ void Analysisfrm::buildUi()
     grdClasses->setHorizontalHeaderLabels(titles);
     grdClasses->verticalHeader()->hide();
     grdClasses->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The arrow keys go from cell to cell; Tab goes on to the buttons.
+    grdClasses->setTabKeyNavigation(false);
     grdClasses->setFont(TimesFont(kPoints - 1));
     grdClasses->horizontalHeader()->setFont(TimesFont(kPoints - 1, true));
     grdClasses->verticalHeader()->setDefaultSectionSize(grdClasses->fontMetrics().height() + 4);
