@@ -331,7 +331,8 @@ private slots:
         const QString folder = m_dir.filePath("save");
         QVERIFY(QDir().mkpath(folder));
         Program::writeFile(folder + "/run-classes.txt", "old");
-        p.dialogs.saveFile = folder + "/run.txt";
+        // A name typed without an extension gets ".txt", whose 4 characters the files drop.
+        p.dialogs.saveName = folder + "/run";
         QTest::mouseClick(Program::childOf(w, "Command2"), Qt::LeftButton);
         QCOMPARE(p.dialogs.informed, QStringList());
         QCOMPARE(QDir(folder).entryList(QDir::Files),
@@ -344,8 +345,9 @@ private slots:
         QCOMPARE(read("run-classes.txt"), ClassesFileText(w->analysis()));
 
         // A folder that does not exist: the message names the file, and nothing is written.
-        p.dialogs.saveFile = m_dir.filePath("none/run.txt");
+        p.dialogs.saveName = m_dir.filePath("none/run.txt");
         QTest::mouseClick(Program::childOf(w, "Command2"), Qt::LeftButton);
+        QCOMPARE(p.dialogs.saveFolders.last(), folder); // where the first Save went
         QCOMPARE(p.dialogs.informed.size(), 1);
         QVERIFY(p.dialogs.informed[0].contains("none/run-projection.txt"));
     }

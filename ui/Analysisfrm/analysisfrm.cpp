@@ -13,6 +13,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -711,14 +712,23 @@ void Analysisfrm::Command1_Click()
 
 void Analysisfrm::Command2_Click()
 {
-    const QString chosen = m_owner.dialogs().chooseSaveFile(QStringLiteral("Save"),
-                                                            QStringLiteral("Text files (*.txt)"));
-    if (chosen.isEmpty())
+    // The dialog opens where this window saved last, else where the graph window saved or the
+    // table was read; a name typed without an extension gets ".txt", as in the graph window.
+    const AnalysisState &state = m_owner.state();
+    const QString start = SaveStartFolder(
+        m_lastSaved.isEmpty() ? qs(state.DataFileBase) : m_lastSaved, qs(state.DataFilePath),
+        ExamplesFolder(QCoreApplication::applicationDirPath()));
+    const QString typed = m_owner.dialogs().chooseSaveName(start);
+    if (typed.isEmpty())
         return;
+    const QString chosen = WithTextExtension(typed);
     const ExportResult saved
         = ExportAnalysisData(QFile::encodeName(chosen).toStdString(), m_analysis, m_projection);
-    if (!saved.ok)
+    if (!saved.ok) {
         m_owner.dialogs().inform(QStringLiteral("Save"), qs(saved.message));
+        return;
+    }
+    m_lastSaved = chosen;
 }
 
 void Analysisfrm::Command3_Click()

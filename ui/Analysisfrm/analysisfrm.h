@@ -71,6 +71,7 @@ private:
     LeslieAnalysis m_analysis;
     std::optional<std::string> m_problem; // why the table cannot be analysed
     Projection m_projection;
+    QString m_lastSaved; // the name chosen at the last Save, empty before one
 
     // The root of the search beside lambda1.
     QGroupBox *fraRoots = nullptr;
