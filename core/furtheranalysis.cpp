@@ -2,6 +2,7 @@
 
 #include "core/numbertext.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -94,6 +95,38 @@ std::vector<std::optional<double>> Log10Totals(const Projection &projection)
     for (double ln : projection.logTotal)
         logs.push_back(finite(ln / std::numbers::ln10));
     return logs;
+}
+
+std::vector<ChartPoint> ChartLine(const std::vector<std::optional<double>> &values, int maxPoints)
+{
+    std::vector<ChartPoint> points;
+    const std::size_t count = values.size();
+    const std::size_t runs = static_cast<std::size_t>(std::max(maxPoints / 2, 1));
+    if (count <= static_cast<std::size_t>(std::max(maxPoints, 1))) {
+        for (std::size_t t = 0; t < count; ++t)
+            if (values[t])
+                points.push_back({static_cast<double>(t), *values[t]});
+        return points;
+    }
+    for (std::size_t run = 0; run < runs; ++run) {
+        const std::size_t first = run * count / runs, end = (run + 1) * count / runs;
+        std::optional<std::size_t> low, high;
+        for (std::size_t t = first; t < end; ++t) {
+            if (!values[t])
+                continue;
+            if (!low || *values[t] < *values[*low])
+                low = t;
+            if (!high || *values[t] > *values[*high])
+                high = t;
+        }
+        if (!low)
+            continue;
+        const std::size_t a = std::min(*low, *high), b = std::max(*low, *high);
+        points.push_back({static_cast<double>(a), *values[a]});
+        if (b != a)
+            points.push_back({static_cast<double>(b), *values[b]});
+    }
+    return points;
 }
 
 std::vector<ShareLine> GroupedShares(const Projection &projection,

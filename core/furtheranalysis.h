@@ -48,6 +48,24 @@ std::optional<double> ElasticitySum(const LeslieAnalysis &analysis);
 // double range; empty once the population has died out.
 std::vector<std::optional<double>> Log10Totals(const Projection &projection);
 
+// A point of a chart line: t and the value there.
+struct ChartPoint
+{
+    double t = 0;
+    double value = 0;
+    bool operator==(const ChartPoint &) const = default;
+};
+
+inline constexpr int kMaxChartPoints = 480;
+
+// The defined values of `values` (index t) as points of a chart line of at most about
+// `maxPoints` points: all of them when they are that few, else per run of consecutive t the
+// smallest and the largest value in the order they come, so that the line keeps every peak and
+// trough a chart a few hundred pixels wide can show (a cycle of period 2 stays a band, it is not
+// sampled into a flat line).
+std::vector<ChartPoint> ChartLine(const std::vector<std::optional<double>> &values,
+                                  int maxPoints = kMaxChartPoints);
+
 // One line of the chart of the class shares: an age class, or the remaining classes summed.
 struct ShareLine
 {

@@ -111,6 +111,38 @@ TEST(Log10Totals, holdTotalsBeyondTheDoubleRange)
     EXPECT_FALSE(FinalGrowthRatio(dying));
 }
 
+TEST(ChartLine, keepsEveryPeakAndTroughOfALongLine)
+{
+    // A cycle of period 2 over 1001 steps with a spike, and a gap where nothing is defined.
+    std::vector<std::optional<double>> values;
+    for (int t = 0; t <= 1000; ++t)
+        values.push_back(t % 2 ? 1.0 : 0.0);
+    values[500] = 5.0;
+    values[700] = values[701] = values[702] = values[703] = std::nullopt;
+    const std::vector<ChartPoint> line = ChartLine(values, 100);
+    EXPECT_LE(line.size(), 100u);
+    double low = 9, high = -9, spike = -1;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const auto t = static_cast<std::size_t>(line[i].t);
+        ASSERT_TRUE(values[t]) << t;
+        EXPECT_EQ(line[i].value, *values[t]);
+        if (i > 0) {
+            EXPECT_LT(line[i - 1].t, line[i].t);
+        }
+        low = std::min(low, line[i].value);
+        high = std::max(high, line[i].value);
+        if (line[i].value == 5.0)
+            spike = line[i].t;
+    }
+    EXPECT_EQ(low, 0.0);
+    EXPECT_EQ(high, 5.0);
+    EXPECT_EQ(spike, 500.0);
+
+    // A short line keeps every defined point.
+    const std::vector<ChartPoint> short_ = ChartLine({1.0, std::nullopt, 3.0}, 100);
+    EXPECT_EQ(short_, (std::vector<ChartPoint> {{0, 1.0}, {2, 3.0}}));
+}
+
 TEST(GroupedShares, showsTheFirstClassesAndSumsTheRest)
 {
     const LeslieTable table {{0, 0.4, 0.8, 0.6, 0.5, 0.3, 0.2, 0.1},

@@ -95,14 +95,15 @@ QLineSeries *addLine(QChart *chart, const QColor &colour, bool dashed)
     return series;
 }
 
-// The defined values of `values` as points (t, value), t counted from 0.
+// The defined values of `values` as the points (t, value) of a chart line; a long line is
+// thinned to what the chart can show, since each point drawn costs time.
 QList<QPointF> points(const std::vector<std::optional<double>> &values)
 {
     QList<QPointF> list;
-    list.reserve(static_cast<qsizetype>(values.size()));
-    for (std::size_t t = 0; t < values.size(); ++t)
-        if (values[t])
-            list.append(QPointF(static_cast<double>(t), *values[t]));
+    const std::vector<ChartPoint> line = ChartLine(values);
+    list.reserve(static_cast<qsizetype>(line.size()));
+    for (const ChartPoint &p : line)
+        list.append(QPointF(p.t, p.value));
     return list;
 }
 
