@@ -5,6 +5,7 @@
 #include "io/analysisdata.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
+#include "ui/common/fittingbox.h"
 #include "ui/windowowner.h"
 
 #include <QBarSeries>
@@ -199,10 +200,11 @@ void setWholeRange(QValueAxis *axis, double low, double high, int count, int lab
 
 QLineEdit *makeBox(QWidget *parent, const char *name)
 {
-    auto *box = new QLineEdit(parent);
+    // A number never loses digits out of sight: the box's font shrinks until it fits.
+    auto *box = new FittingBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setReadOnly(true);
-    box->setFont(TimesFont(kPoints));
+    box->setLayoutFont(TimesFont(kPoints));
     box->setMinimumWidth(120);
     return box;
 }
