@@ -9,10 +9,13 @@
 #include "longtable.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QStringList>
 #include <QWidget>
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <string>
 
@@ -68,6 +71,59 @@ inline QWidget *TopLevel(const char *name)
 template<typename T = QWidget> T *Control(QWidget *window, const char *name)
 {
     return window ? window->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+}
+
+// ----- Timing a click until its window is repainted -----
+
+inline double processCpuSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Counts the paint events of every widget: a click's update is over once a pass over the event
+// queue paints nothing more.
+class PaintCounter : public QObject
+{
+public:
+    PaintCounter() { QCoreApplication::instance()->installEventFilter(this); }
+    ~PaintCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// Delivers what is queued, and deletes the objects left for deletion, as the event loop does
+// once an event is handled (the chart leaves the drawing of a replaced curve so); without an
+// event loop they would pile up and slow every later click.
+inline void catchUp()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Catches up with what a click left queued, repaints included, until a pass paints nothing more.
+// False when nothing at all was painted within a second.
+inline bool settle(PaintCounter &counter)
+{
+    const std::chrono::steady_clock::time_point deadline
+        = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    for (;;) {
+        const int before = counter.paints;
+        catchUp();
+        if (counter.paints > 0 && counter.paints == before)
+            return true;
+        if (std::chrono::steady_clock::now() > deadline)
+            return counter.paints > 0;
+    }
 }
 
 } // namespace tarnvale::bench

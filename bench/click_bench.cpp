@@ -31,7 +31,11 @@
 namespace {
 
 using namespace tarnvale;
+using bench::catchUp;
 using bench::Control;
+using bench::PaintCounter;
+using bench::processCpuSeconds;
+using bench::settle;
 using bench::TopLevel;
 using Clock = std::chrono::steady_clock;
 
@@ -42,56 +46,6 @@ struct ClickTime
     double wall = 0.0;
     double cpu = 0.0;
 };
-
-double processCpuSeconds()
-{
-    timespec now {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-// Counts the paint events of every widget: a click's update is over once a pass over the event
-// queue paints nothing more.
-class PaintCounter : public QObject
-{
-public:
-    PaintCounter() { QCoreApplication::instance()->installEventFilter(this); }
-    ~PaintCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-// Delivers what is queued, and deletes the objects left for deletion, as the event loop does
-// once an event is handled (the chart leaves the drawing of a replaced curve so); without an
-// event loop they would pile up and slow every later click.
-void catchUp()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// Catches up with what a click left queued, repaints included, until a pass paints nothing more.
-// False when nothing at all was painted within a second.
-bool settle(PaintCounter &counter)
-{
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(1);
-    for (;;) {
-        const int before = counter.paints;
-        catchUp();
-        if (counter.paints > 0 && counter.paints == before)
-            return true;
-        if (Clock::now() > deadline)
-            return counter.paints > 0;
-    }
-}
 
 // The analysis buttons of the main window in the order a search uses them.
 enum Step { Formula, Try, Bisection, Exchange };

@@ -1,5 +1,7 @@
 #include "io/replacefiles.h"
 
+#include "core/numbertext.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +11,39 @@
 namespace tarnvale {
 
 namespace {
+
+template<typename Number> std::string fileNumber(Number value)
+{
+    std::string text = NumberToPaddedText(value);
+    if (!text.empty() && text.front() == ' ')
+        text.erase(0, 1);
+    return text;
+}
+
+// Characters, not bytes: a UTF-8 continuation byte belongs to the character before it.
+bool startsCharacter(char byte)
+{
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
+std::size_t characterCount(const std::string &text)
+{
+    std::size_t count = 0;
+    for (char byte : text)
+        count += startsCharacter(byte) ? 1 : 0;
+    return count;
+}
+
+std::string withoutLastCharacters(const std::string &text, std::size_t characters)
+{
+    std::size_t end = text.size();
+    while (characters > 0 && end > 0) {
+        --end;
+        if (startsCharacter(text[end]))
+            --characters;
+    }
+    return text.substr(0, end);
+}
 
 std::string reason(int error)
 {
@@ -87,6 +122,23 @@ std::string ReplaceFiles(const std::vector<FileText> &files)
         file.temporary.clear();
     }
     return {};
+}
+
+std::optional<std::string> BaseOfChosenName(const std::string &chosenName)
+{
+    if (characterCount(chosenName) < 4)
+        return std::nullopt;
+    return withoutLastCharacters(chosenName, 4);
+}
+
+std::string FileNumber(double value)
+{
+    return fileNumber(value);
+}
+
+std::string FileNumber(float value)
+{
+    return fileNumber(value);
 }
 
 } // namespace tarnvale

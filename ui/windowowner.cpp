@@ -1,6 +1,8 @@
 #include "ui/windowowner.h"
 
+#include "core/leslie.h"
 #include "core/statistics.h"
+#include "ui/Analysisfrm/analysisfrm.h"
 #include "ui/Backform/backform.h"
 #include "ui/Copyrigh/copyrigh.h"
 #include "ui/Form1/form1.h"
@@ -33,6 +35,9 @@ template<typename Window> void firstLoad(Window &window, WindowOwner &)
 {
     window.Form_Load();
 }
+
+// "Further analysis" loads its table each time it is shown.
+void firstLoad(Analysisfrm &, WindowOwner &) { }
 
 // The main window's Form_Load starts the program; start() runs it.
 void firstLoad(Form1 &, WindowOwner &) { }
@@ -78,6 +83,7 @@ WindowOwner::WindowOwner(AnalysisState &state, Dialogs &dialogs)
 WindowOwner::~WindowOwner()
 {
     delete m_stepsfrm;
+    delete m_analysisfrm;
     delete m_graphfrm;
     delete m_resultFrm;
     delete m_vater;
@@ -135,6 +141,14 @@ void WindowOwner::showQuiz()
 void WindowOwner::showResultFrm()
 {
     showInFront(&resultFrm());
+}
+
+void WindowOwner::showAnalysisfrm()
+{
+    // The table the search worked on, analysed afresh: the results may have changed since.
+    Analysisfrm &window = loaded(m_analysisfrm, *this);
+    window.showAnalysis(LeslieTableFrom(m_state, matrixCellTexts()), m_state.Lambda);
+    showInFront(&window);
 }
 
 void WindowOwner::showGraphfrm()
@@ -198,6 +212,8 @@ void WindowOwner::discard(QWidget *window)
         m_resultFrm = nullptr;
     else if (window == m_stepsfrm)
         m_stepsfrm = nullptr;
+    else if (window == m_analysisfrm)
+        m_analysisfrm = nullptr;
     else
         return;
     // It is still inside its own close event; delete it once that is over.

@@ -14,6 +14,7 @@ struct PopulationParameterTexts;
 
 namespace tarnvale::ui {
 
+class Analysisfrm;
 class Backform;
 class Copyrigh;
 class Dialogs;
@@ -59,6 +60,8 @@ public:
     void showReferenc();
     void showQuiz();
     void showResultFrm();
+    // "Further analysis", analysing the table of the search afresh each time it is shown.
+    void showAnalysisfrm();
     void showGraphfrm();
     void showCopyrigh();
     void showBackform();
@@ -110,6 +113,7 @@ private:
     QPointer<Form1> m_form1;
     QPointer<Graphfrm> m_graphfrm;
     QPointer<ResultFrm> m_resultFrm;
+    QPointer<Analysisfrm> m_analysisfrm;
     QPointer<Backform> m_backform;
     QPointer<titlform> m_titlform;
     QPointer<Howto> m_howto;

@@ -16,8 +16,8 @@ namespace {
 
 // Every window of the program, by the name the program gives it.
 const char *const kWindows[]
-    = {"Form1", "Graphfrm", "ResultFrm", "Howto",    "Introfrm", "Referenc",
-       "Quiz",  "Copyrigh", "Vater",     "titlform", "Backform", "Stepsfrm"};
+    = {"Form1", "Graphfrm", "ResultFrm", "Analysisfrm", "Howto",    "Introfrm", "Referenc",
+       "Quiz",  "Copyrigh", "Vater",     "titlform",    "Backform", "Stepsfrm"};
 
 // The name assistive technology announces, as Qt's accessibility layer reports it.
 QString announced(QObject *object)
@@ -45,6 +45,7 @@ QList<QWidget *> openEveryWindow(Program &p)
     WindowOwner &owner = *p.windows;
     owner.graphfrm();
     owner.resultFrm();
+    owner.showAnalysisfrm();
     owner.showHowto();
     owner.showIntrofrm();
     owner.showReferenc();
@@ -139,6 +140,12 @@ private slots:
             {"ResultFrm", "Text5", "Intrisic rate of increase:"},
             {"ResultFrm", "Text8", "Death rate at SAD:"},
             {"ResultFrm", "Command1", "Back to the main form"},
+            {"ResultFrm", "Command2", "Further analysis"},
+            {"Analysisfrm", "txtLambda1", "Dominant root \u03bb1:"},
+            {"Analysisfrm", "txtSteps", "Steps T:"},
+            {"Analysisfrm", "optStart(1)", "all in age class 0"},
+            {"Analysisfrm", "grdClasses", "Per age class"},
+            {"Analysisfrm", "Command1", "Back"},
             {"Howto", "Text1", "Data analysis"},
             {"Introfrm", "Text1", "Introduction"},
             {"Quiz", "Command1", "Back to the mainform"},

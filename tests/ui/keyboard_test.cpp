@@ -3,6 +3,7 @@
 
 #include "program.h"
 
+#include "ui/Analysisfrm/analysisfrm.h"
 #include "ui/ResultFrm/resultfrm.h"
 
 #include <QLabel>
@@ -191,6 +192,40 @@ private slots:
         QVERIFY(!results->isVisible());
         QVERIFY(QTest::qWaitForWindowActive(&p.form1()));
         QCOMPARE(focusName(), QStringLiteral("Command14"));
+    }
+
+    void furtherAnalysisIsReachedAndLeftFromTheKeyboard()
+    {
+        Program p;
+        QVERIFY(p.acceptRoot() > 0);
+        QWidget *results = p.openFromForm1(p.button("Command14"), "ResultFrm");
+        QVERIFY(results && QTest::qWaitForWindowActive(results));
+        QCOMPARE(focusName(), QStringLiteral("Command1"));
+        QVERIFY(press(Qt::Key_Tab));
+        QCOMPARE(focusName(), QStringLiteral("Command2"));
+        QVERIFY(press(Qt::Key_Space));
+        QWidget *analysis = p.topLevel("Analysisfrm");
+        QVERIFY(analysis && QTest::qWaitForWindowActive(analysis));
+        QCOMPARE(focusName(), QStringLiteral("optStart(0)"));
+        // An arrow key chooses the next start vector: everything in age class 0, of which
+        // N(1) = F(0) + s(0) = 0.5.
+        QVERIFY(press(Qt::Key_Down));
+        QCOMPARE(focusName(), QStringLiteral("optStart(1)"));
+        QCOMPARE(p.topLevel<Analysisfrm>("Analysisfrm")->projection().total[1], 0.5);
+
+        // Down the window: from the start vector (its choices follow the arrow keys) to the
+        // steps, the table, Save, Print, and Back.
+        QStringList visited;
+        for (int i = 0; i < 12 && focusName() != "Command1"; ++i) {
+            QVERIFY(press(Qt::Key_Tab));
+            visited << focusName();
+        }
+        QCOMPARE(visited,
+                 QStringList({"txtSteps", "grdClasses", "Command2", "Command3", "Command1"}));
+        QVERIFY(press(Qt::Key_Space));
+        QVERIFY(!analysis->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(results));
+        QCOMPARE(focusName(), QStringLiteral("Command2"));
     }
 };
 

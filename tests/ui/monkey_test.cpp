@@ -42,6 +42,8 @@ const std::map<QString, std::map<QString, QString>> kSwitches = {
                {"Command10", "Referenc"}, {"Command13", "Quiz"}, {"Command14", "ResultFrm"},
                {"Label4", "Introfrm"}}},
     {"Graphfrm", {{"Command2", "Copyrigh"}, {"Command3", "Form1"}}},
+    {"ResultFrm", {{"Command1", "Form1"}, {"Command2", "Analysisfrm"}}},
+    {"Analysisfrm", {{"Command1", "ResultFrm"}}},
 };
 // clang-format on
 
@@ -220,7 +222,8 @@ private:
     }
     bool isPrint(const QString &name) const
     {
-        return (in("Form1") && name == "Command9") || (in("Graphfrm") && name == "Command4");
+        return (in("Form1") && name == "Command9") || (in("Graphfrm") && name == "Command4")
+            || (in("Analysisfrm") && name == "Command3");
     }
     int informedCount() const { return static_cast<int>(p.dialogs.informed.size()); }
 
@@ -427,7 +430,7 @@ private:
         const QString saveTo[]
             = {"a.b", QDir(m_saveFolder).filePath("none/graph.txt"), QString(),
                QDir(m_saveFolder).filePath("graph.txt"), QDir(m_saveFolder).filePath("new graph")};
-        if (in("Graphfrm") && button == "Command5")
+        if ((in("Graphfrm") && button == "Command5") || (in("Analysisfrm") && button == "Command2"))
             p.dialogs.saveName = saveTo[pick(5)];
         // The mark beside f(x3) stays from the first root on; a step's own verdict is the
         // caption it writes there, so the old one is set aside for the step.
@@ -457,6 +460,8 @@ private:
             e.front = to->second;
         else if (front == "Graphfrm")
             graphOutcome(button, messages, refused);
+        else if (front == "Analysisfrm")
+            analysisOutcome(button, messages);
         else if (button == "Command1") {
             if (refused("Formula")) {
                 static const QRegularExpression namedCell(
@@ -608,6 +613,16 @@ private:
         }
     }
 
+    // "Further analysis" changes nothing in the analysis; its Save refuses a bad name aloud.
+    void analysisOutcome(const QString &button, int messages)
+    {
+        ++reached["further analyses"];
+        const QString &to = p.dialogs.saveName;
+        if (button == "Command2" && !refusedWith(messages, "Save")
+            && (to == "a.b" || to.contains("none/")))
+            fail(QStringLiteral("Save to \"%1\" gave no message").arg(to));
+    }
+
     // ----- The other windows -----
 
     void otherWindowAction()
@@ -616,6 +631,11 @@ private:
         if (in("Copyrigh") || pick(4) == 0)
             return closeFront();
         QWidget *w = window(m_expected.front);
+        if (in("ResultFrm"))
+            return click(pick(2) == 0 ? "Command1" : "Command2");
+        if (in("Analysisfrm"))
+            if (const char *name = pickControl({"Command1"}, {"Command2", "Command3"}))
+                return click(name);
         if (in("Howto") && pick(2) == 0)
             return click(QStringLiteral("Label1(%1)").arg(pick(8)).toLatin1().constData());
         if (in("Referenc") && pick(2) == 0) {
@@ -638,7 +658,8 @@ private:
         Program::closeThroughFrame(window(m_expected.front));
         if (in("Graphfrm"))
             m_expected.sad = m_expected.chartShown = false;
-        m_expected.front = QStringLiteral("Form1");
+        // "Further analysis" closes back to the results it came from.
+        m_expected.front = QLatin1String(in("Analysisfrm") ? "ResultFrm" : "Form1");
     }
 
     // ----- Checks after every action -----
@@ -652,8 +673,8 @@ private:
             return QStringLiteral("the background window is gone");
         // Exactly the expected window is in front, the others hidden.
         QStringList shown;
-        for (const char *name : {"titlform", "Form1", "Graphfrm", "ResultFrm", "Howto", "Introfrm",
-                                 "Referenc", "Quiz", "Copyrigh"})
+        for (const char *name : {"titlform", "Form1", "Graphfrm", "ResultFrm", "Analysisfrm",
+                                 "Howto", "Introfrm", "Referenc", "Quiz", "Copyrigh"})
             if (QWidget *w = p.topLevel(name); w && w->isVisible())
                 shown << QString::fromLatin1(name);
         if (shown != QStringList {m_expected.front})
@@ -865,7 +886,7 @@ private slots:
             return;
         for (const char *what :
              {"matrix roots", "table roots", "trials rejected", "refusals", "files read",
-              "files refused", "plots", "SAD charts", "frame closes"})
+              "files refused", "plots", "SAD charts", "frame closes", "further analyses"})
             QVERIFY2(total[what] > 0, what);
     }
 };

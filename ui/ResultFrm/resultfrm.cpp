@@ -29,13 +29,15 @@ ResultFrm::ResultFrm(WindowOwner &owner, QWidget *parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &ResultFrm::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &ResultFrm::Command2_Click);
 }
 
 void ResultFrm::buildUi()
 {
     setObjectName(QStringLiteral("ResultFrm"));
     setWindowTitle(QStringLiteral("Population parameters"));
-    setFixedSize(Twips(7620), Twips(6120));
+    // One row taller than the parameters need, for "Further analysis" under "Back".
+    setFixedSize(Twips(7620), Twips(6720));
     setFont(TimesFont(kLabelPoints));
 
     auto row = [this](int top, QLabel *&label, const char *labelName, const char *caption,
@@ -62,6 +64,10 @@ void ResultFrm::buildUi()
     Command1->setFont(TimesFont(kLabelPoints));
     Command1->setAutoDefault(true);
     Command1->setFocus();
+    Command2
+        = MakeButton(this, "Command2", {1800, 6120, 3615, 495}, QStringLiteral("Further analysis"),
+                     QStringLiteral("The dominant root, the projection, reproductive values, "
+                                    "sensitivities and elasticities"));
     NameButtonsByCaption(this);
 }
 
@@ -69,6 +75,12 @@ void ResultFrm::Command1_Click()
 {
     hide();
     m_owner.showForm1();
+}
+
+void ResultFrm::Command2_Click()
+{
+    hide();
+    m_owner.showAnalysisfrm();
 }
 
 void ResultFrm::showParameters(const PopulationParameterTexts &texts)

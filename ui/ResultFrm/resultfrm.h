@@ -23,6 +23,8 @@ public:
 
     // "Back to the main form".
     void Command1_Click();
+    // "Further analysis".
+    void Command2_Click();
 
     // Writes the eight boxes; the window stays as it is, shown or not.
     void showParameters(const PopulationParameterTexts &texts);
@@ -52,6 +54,7 @@ private:
     QLineEdit *Text7 = nullptr;
     QLineEdit *Text8 = nullptr;
     QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
 };
 
 } // namespace tarnvale::ui
