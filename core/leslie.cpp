@@ -496,12 +496,23 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
     }
 
     // R0 summed in age order as the results window sums it, so that a table whose R0 is 1 to
-    // the last bit has lambda1 = 1 exactly.
+    // the last bit has lambda1 = 1 exactly. That sum holds only while every l(x) is a normal
+    // double: one that underflows to 0 (or overflows) takes every later class with it, though
+    // later rates may bring l(x) back; then R0 comes from the logarithms.
     double r0 = table.fecundity[0];
     double product = 1.0;
     for (std::size_t x = 0; x + 1 < n; ++x) {
         product *= table.survival[x];
         r0 += product * table.fecundity[x + 1];
+    }
+    const bool summed = std::all_of(logL.begin(), logL.end(), [](double logLx) {
+        return logLx == kMinusInfinity || std::fabs(logLx) < 700.0;
+    });
+    if (!summed) {
+        double logR0 = kMinusInfinity;
+        for (double ax : a)
+            logR0 = logAdd(logR0, ax);
+        r0 = std::exp(logR0);
     }
     analysis.netReproductiveRate = finite(r0);
 
@@ -515,7 +526,7 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
     }
     analysis.period = period;
 
-    const double u = r0 == 1.0 ? 0.0 : logLambdaOf(a);
+    const double u = summed && r0 == 1.0 ? 0.0 : logLambdaOf(a);
     const double lambda = std::exp(u);
     if (!(lambda > 0) || !std::isfinite(lambda)) {
         analysis.eigenvalues.clear();
@@ -561,29 +572,45 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
         v[x] = logV[x] == kMinusInfinity ? 0.0 : std::exp(logV[x] - logV[0]);
     analysis.reproductiveValues = finiteArray(v);
 
-    if (analysis.stableAgeDistribution && analysis.reproductiveValues) {
-        double vw = 0.0;
-        for (std::size_t x = 0; x < n; ++x)
-            vw += v[x] * w[x];
-        std::vector<double> sf(n), ss(n - 1), ef(n), es(n - 1);
-        for (std::size_t x = 0; x < n; ++x) {
-            sf[x] = v[0] * w[x] / vw;
-            ef[x] = table.fecundity[x] / lambda * sf[x];
-            if (x + 1 < n) {
-                ss[x] = v[x + 1] * w[x] / vw;
-                es[x] = table.survival[x] / lambda * ss[x];
-            }
-        }
-        analysis.sensitivityFecundity = finiteArray(sf);
-        analysis.sensitivitySurvival = finiteArray(ss);
-        analysis.elasticityFecundity = finiteArray(ef);
-        analysis.elasticitySurvival = finiteArray(es);
+    // The sensitivities v(0) w(x) / <v, w> and v(x + 1) w(x) / <v, w>, from logarithms: w(x)
+    // and v(x) may each lie beyond the double range or in its subnormal end, where they keep
+    // only a few bits, while their products do not.
+    double logVw = kMinusInfinity;
+    for (std::size_t x = 0; x < n; ++x)
+        logVw = logAdd(logVw, logV[x] - logV[0] + logW[x] - logWSum);
+    std::vector<double> sf(n), ss(n - 1);
+    for (std::size_t x = 0; x < n; ++x) {
+        sf[x] = std::exp(logW[x] - logWSum - logVw);
+        if (x + 1 < n)
+            ss[x] = std::exp(logV[x + 1] - logV[0] + logW[x] - logWSum - logVw);
     }
+    analysis.sensitivityFecundity = finiteArray(sf);
+    analysis.sensitivitySurvival = finiteArray(ss);
+
+    // c(x) = l(x) F(x) / lambda1^(x + 1), the terms of the Euler-Lotka sum, as the solver scales
+    // them. With their mean age T the elasticity of F(x) is c(x) / T and that of s(x) the sum of
+    // c(y) over y > x, divided by T: they sum to 1 whatever the rounding of the terms, which for
+    // rates far from 1 is that of ln lambda1 times the age, and the rounding of lambda1 itself,
+    // which in the subnormal range keeps only a few bits, does not enter.
+    std::vector<double> c(n, 0.0);
+    double meanAge = 0.0;
+    for (std::size_t x = 0; x <= *last; ++x) {
+        c[x] = a[x] == kMinusInfinity ? 0.0 : std::exp(a[x] - static_cast<double>(x + 1) * u);
+        meanAge += static_cast<double>(x + 1) * c[x];
+    }
+    std::vector<double> ef(n), es(n - 1);
+    double later = 0.0;
+    for (std::size_t x = n; x-- > 0;) {
+        ef[x] = c[x] / meanAge;
+        if (x + 1 < n)
+            es[x] = later / meanAge;
+        later += c[x];
+    }
+    analysis.elasticityFecundity = finiteArray(ef);
+    analysis.elasticitySurvival = finiteArray(es);
 
     // Eigenvalues: the reproducing block, in units of lambda1; the classes after it add zeros.
-    std::vector<double> c(*last + 1);
-    for (std::size_t x = 0; x <= *last; ++x)
-        c[x] = a[x] == kMinusInfinity ? 0.0 : std::exp(a[x] - static_cast<double>(x + 1) * u);
+    c.resize(*last + 1);
     std::vector<std::complex<double>> relative = relativeEigenvalues(c);
     if (relative.size() != c.size())
         return analysis;

@@ -266,6 +266,56 @@ TEST(LeslieAnalysis, staysFiniteOnRatesAtTheEdgesOfTheDoubleRange)
     }
 }
 
+TEST(LeslieAnalysis, elasticitiesAreSharesOfTheEulerLotkaTerms)
+{
+    // With t(x) = l(x) F(x) / lambda1^(x + 1), the terms of the Euler-Lotka sum, and their mean
+    // age T = sum (x + 1) t(x), the elasticity of F(x) is t(x) / T and that of s(x) is the sum of
+    // t(y) over y > x, divided by T. The t(x) are formed from logarithms here. A matrix times c
+    // has the same elasticities; a subnormal lambda1 keeps only a few bits, and w(x) or v(x) may
+    // leave the double range, where their products do not. They agree to 1e-12: at a scale of
+    // 1e+-300 the logarithms, near +-690, carry a rounding of about 1e-13.
+    std::vector<LeslieTable> tables;
+    for (double c : {1.0, 1e-300, 1e-320, 4.9e-324, 1e300})
+        tables.push_back({{c, c}, {c}});
+    tables.push_back({{1e-300, 0, 1e300}, {1e300, 1e-300}}); // w(2) underflows, v(2) w(2) not
+    tables.push_back({{0, 1.5, 2, 0.5}, {0.6, 0.8, 0.4}});
+    for (const LeslieTable &table : tables) {
+        const LeslieAnalysis a = AnalyseLeslie(table);
+        ASSERT_TRUE(a.intrinsicRate && a.elasticityFecundity && a.elasticitySurvival);
+        const std::size_t n = table.fecundity.size();
+        std::vector<double> t(n);
+        double logL = 0, meanAge = 0;
+        for (std::size_t x = 0; x < n; ++x) {
+            logL += x > 0 ? std::log(table.survival[x - 1]) : 0.0;
+            t[x] = table.fecundity[x] > 0
+                ? std::exp(logL + std::log(table.fecundity[x]) - (x + 1.0) * *a.intrinsicRate)
+                : 0.0;
+            meanAge += (x + 1.0) * t[x];
+        }
+        for (std::size_t x = 0; x < n; ++x) {
+            double later = 0;
+            for (std::size_t y = x + 1; y < n; ++y)
+                later += t[y];
+            EXPECT_NEAR((*a.elasticityFecundity)[x], t[x] / meanAge, 1e-12) << table.fecundity[0];
+            if (x + 1 < n) {
+                EXPECT_NEAR((*a.elasticitySurvival)[x], later / meanAge, 1e-12)
+                    << table.fecundity[0];
+            }
+        }
+    }
+}
+
+TEST(LeslieAnalysis, survivorshipMayLeaveTheDoubleRangeAndComeBack)
+{
+    // l(1) F(1) = 1 and l(3) F(3) = 1, but l(2) = l(3) = 1e-330 and 1e-60 on the way, below the
+    // double range and back: R0 = 2, and lambda1^-2 + lambda1^-4 = 1 gives lambda1^2 = the
+    // golden ratio.
+    const LeslieAnalysis a = AnalyseLeslie({{0, 1e300, 0, 1e60}, {1e-300, 1e-30, 1e270}});
+    ASSERT_TRUE(a.netReproductiveRate && a.lambda);
+    EXPECT_NEAR(*a.netReproductiveRate, 2.0, 1e-12);
+    EXPECT_NEAR(*a.lambda, std::sqrt((1 + std::sqrt(5.0)) / 2), 1e-12);
+}
+
 TEST(LeslieAnalysis, refusesNegativeAndNonFiniteRatesNamingTheClass)
 {
     struct Case

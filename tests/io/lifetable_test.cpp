@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -343,7 +344,40 @@ TEST_F(LifeTableFiles, BadFilesAreRefusedAndChangeNothing)
         {A, std::string("\xFF\xFE\"\0h\0\"\0", 8),
          "The file \"@\" is written in UTF-16. Save it as plain text (ANSI or UTF-8) and read it "
          "again."},
+        {B, std::string("\xFE\xFF\0\"\0h\0\"", 8),
+         "The file \"@\" is written in UTF-16. Save it as plain text (ANSI or UTF-8) and read it "
+         "again."},
+        {A, "\xEF\xBB\xBF", "The file \"@\" is empty."},
+        {A, "\xEF\xBB\xBF\"age,f(x),s(x)\"\r\n",
+         "The file \"@\" has a header but no records after it."},
+        {A, "\"h\"\n0,\"1,0.5\n1,0,0.9\n",
+         at(2, " opens a double quote that is not closed on that line.")},
+        {A, std::string("\"h\"\n0,1") + '\0' + "5,0.5\n",
+         at(2, " holds a control character (code 0), so it is not a text file.")},
+        {A, "\"h\"\n0," + std::string(1100, '1') + ",0.5\n",
+         at(2, " holds a field longer than 1024 characters.")},
+        {A, "\"h\"\n0,1,0.5\n" + std::string(40000, ' ') + "\n1,2,0.5\n",
+         at(3, " is longer than 32768 characters.")},
+        {A, "\"h\"\n0,1e3e4,0.5\n",
+         at(2, ": the fecundity f(x) of age class 0 is \"1e3e4\", which is not a number.")},
+        {A, "\"h\"\r0,0,1\r\r1,0,0.9\r",
+         at(3,
+            " is blank. Inside the table a blank line counts as an empty field and moves every "
+            "later field; delete it.")},
+        {A, "\"age,f(x),s(x)\"\n0,1,0.5,9\n1,2,0.5\n",
+         endsInside(3, 1) + shifted("age,f(x),s(x)")}, // a field too many
+        {B, "\"h\"\n0,1,1e999\n",
+         at(2,
+            ": the fecundity m(x) of age class 0 is 1e999, a number too large to compute "
+            "with.")},
+        {B, kFormatB + "\n-1,1e999,0\n",
+         at(7,
+            ": the survivorship l(x) of the record that ends the table is 1e999, a number too "
+            "large to compute with.")},
+        {B, "\"age,l(x),m(x)\"\n0,,1\n",
+         at(2, " starts with l(x) = 0, which ends the table before any age class.")},
     };
+    static_assert(std::size(cases) >= 30, "every shape of bad file the reader refuses");
     for (const Case &c : cases) {
         const std::string path = write("bad.txt", c.content);
         AnalysisState state = loadedState();

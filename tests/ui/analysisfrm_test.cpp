@@ -309,6 +309,26 @@ private slots:
         QCOMPARE(boxText(w, "txtGrowth"), QString::fromStdString(ValueText(w->analysis().lambda)));
     }
 
+    void closingWhileTypingRunsNothingOnTheClosedWindow()
+    {
+        // Deleting the window on show moves the focus out of the typed shares, which ends their
+        // editing; that must not project on a window already half destroyed (the sanitizer
+        // build sees the use after destruction, the normal build a corrupted heap).
+        Program p;
+        Analysisfrm *w = openAnalysis(p);
+        QVERIFY(w);
+        auto *option = Program::childOf<QRadioButton>(w, "optStart(3)");
+        QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto *typed = Program::childOf<QLineEdit>(w, "txtStart");
+        typed->setFocus();
+        QVERIFY(typed->hasFocus());
+        QTest::keyClicks(typed, QStringLiteral(" 2"));
+        delete w;
+        QVERIFY(!p.topLevel("Analysisfrm"));
+    }
+
     void withoutReproductionTheSadIsNoStart()
     {
         Program p;

@@ -4,9 +4,16 @@
 
 #include "program.h"
 
+#include "ui/Analysisfrm/analysisfrm.h"
+
 #include "core/matrix.h"
 #include "core/numbertext.h"
+#include "core/projection.h"
+#include "core/searchrecord.h"
 
+#include <QAbstractItemModel>
+#include <QChart>
+#include <QChartView>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,7 +21,12 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QScatterSeries>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <cfloat>
@@ -40,8 +52,8 @@ constexpr int kActionsPerEpisode = 600;
 const std::map<QString, std::map<QString, QString>> kSwitches = {
     {"Form1", {{"Command5", "Copyrigh"}, {"Command6", "Graphfrm"}, {"Command8", "Howto"},
                {"Command10", "Referenc"}, {"Command13", "Quiz"}, {"Command14", "ResultFrm"},
-               {"Label4", "Introfrm"}}},
-    {"Graphfrm", {{"Command2", "Copyrigh"}, {"Command3", "Form1"}}},
+               {"Command15", "Stepsfrm"}, {"Label4", "Introfrm"}}},
+    {"Graphfrm", {{"Command2", "Copyrigh"}, {"Command3", "Form1"}, {"Command7", "Stepsfrm"}}},
     {"ResultFrm", {{"Command1", "Form1"}, {"Command2", "Analysisfrm"}}},
     {"Analysisfrm", {{"Command1", "ResultFrm"}}},
 };
@@ -66,6 +78,7 @@ struct Expected
     bool sad = false, chartShown = false; // the graph window's
     bool dataLoaded = false;
     QString front = QStringLiteral("Form1");
+    QString stepsFrom; // where "Search steps" goes back to
 
     // A changed matrix cell withdraws every result and every step of the search.
     void cellChanged()
@@ -159,6 +172,12 @@ public:
     // One random action and the checks after it; the first fault found, or an empty text.
     QString step()
     {
+        fronts.insert(m_expected.front);
+        for (QAbstractButton *b : window(m_expected.front)->findChildren<QAbstractButton *>())
+            if (b->isVisible())
+                offered.insert(m_expected.front + ' ' + b->objectName());
+        if (!in("Form1")) // closing the main window ends the program
+            offered.insert(m_expected.front + " frame");
         pick(8) == 0 ? keyboardAction() : windowAction();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (m_fault.isEmpty())
@@ -168,6 +187,9 @@ public:
 
     // How often the walk reached each deep state, so that a walk that gets nowhere is noticed.
     std::map<QString, int> reached;
+    // The windows it saw in front, the buttons they showed and the controls it pressed, as
+    // "window control" (a close through the frame as "window frame").
+    std::set<QString> fronts, offered, pressed;
 
 private:
     Program &p;
@@ -223,7 +245,7 @@ private:
     bool isPrint(const QString &name) const
     {
         return (in("Form1") && name == "Command9") || (in("Graphfrm") && name == "Command4")
-            || (in("Analysisfrm") && name == "Command3");
+            || (in("Analysisfrm") && name == "Command3") || (in("Stepsfrm") && name == "Command3");
     }
     int informedCount() const { return static_cast<int>(p.dialogs.informed.size()); }
 
@@ -240,13 +262,20 @@ private:
     void press(QWidget *button)
     {
         log((m_byKey ? "Space on " : "click ") + button->objectName());
+        pressed.insert(m_expected.front + ' ' + button->objectName());
+        // A choice is clicked on its round mark: a layout may stretch it far beyond its text.
+        const QPoint at
+            = qobject_cast<QRadioButton *>(button) ? QPoint(6, button->height() / 2) : QPoint();
         m_byKey ? QTest::keyClick(button, Qt::Key_Space)
-                : QTest::mouseClick(button, Qt::LeftButton);
+                : QTest::mouseClick(button, Qt::LeftButton, {}, at);
     }
 
     void windowAction()
     {
-        in("Form1") ? form1Action() : in("Graphfrm") ? graphAction() : otherWindowAction();
+        in("Form1")          ? form1Action()
+            : in("Graphfrm") ? graphAction()
+            : in("Stepsfrm") ? stepsAction()
+                             : otherWindowAction();
     }
 
     // Tab and Shift+Tab through the window in front, Space on the focused button and Enter in
@@ -275,7 +304,7 @@ private:
 
     // The focused control may be pressed when it is a button, the title or a cell, but not the
     // closing notice's "OK" (it leads to the end), no Print where a printer would put pages on
-    // paper, no data file in a walk that stays in matrix mode, and not "Steps".
+    // paper, and no data file in a walk that stays in matrix mode.
     bool mayPress(QWidget *focus) const
     {
         const QString name = focus->objectName();
@@ -284,10 +313,7 @@ private:
         if (!qobject_cast<const QPushButton *>(focus) || name == QLatin1String("cmdCommand1"))
             return false;
         const bool file = in("Form1") && (name == "Command11" || name == "Command12");
-        // "Steps" opens the steps window, which this walk does not model.
-        const bool steps
-            = (in("Form1") && name == "Command15") || (in("Graphfrm") && name == "Command7");
-        return !(isPrint(name) && printerAttached()) && !(file && !m_readFiles) && !steps;
+        return !(isPrint(name) && printerAttached()) && !(file && !m_readFiles);
     }
 
     // ----- Main window -----
@@ -312,9 +338,9 @@ private:
         if (r < 40)
             analysisClicks(pick(4) == 0 ? 1 + pick(20) : 1);
         else if (r < 47 || (r < 50 && !m_readFiles)) // the windows of the results more often
-            click(pickControl(
-                {"Command6", "Command14"},
-                {"Command5", "Command8", "Command9", "Command10", "Command13", "Label4"}));
+            click(pickControl({"Command6", "Command14"},
+                              {"Command5", "Command8", "Command9", "Command10", "Command13",
+                               "Command15", "Label4"}));
         else if (r < 50)
             click(pick(2) == 0 ? "Command11" : "Command12");
         else if (r < 60)
@@ -432,6 +458,11 @@ private:
                QDir(m_saveFolder).filePath("graph.txt"), QDir(m_saveFolder).filePath("new graph")};
         if ((in("Graphfrm") && button == "Command5") || (in("Analysisfrm") && button == "Command2"))
             p.dialogs.saveName = saveTo[pick(5)];
+        // The steps: a good name, a folder that does not exist, a cancelled dialog.
+        if (in("Stepsfrm") && button == "Command2")
+            p.dialogs.saveFile
+                = pickOf(QStringList {QDir(m_saveFolder).filePath("steps.csv"),
+                                      QDir(m_saveFolder).filePath("none/steps.csv"), QString()});
         // The mark beside f(x3) stays from the first root on; a step's own verdict is the
         // caption it writes there, so the old one is set aside for the step.
         QLabel *mark = p.control<QLabel>("Label16");
@@ -453,12 +484,17 @@ private:
             return true;
         };
         Expected &e = m_expected;
+        if (front == "Stepsfrm")
+            stepsOutcome(button, messages);
         // The one button of an information window or of "Population parameters": back to Form1.
-        if (!kSwitches.count(front))
+        else if (!kSwitches.count(front))
             e.front = QStringLiteral("Form1");
-        else if (const auto to = kSwitches.at(front).find(button); to != kSwitches.at(front).end())
+        else if (const auto to = kSwitches.at(front).find(button);
+                 to != kSwitches.at(front).end()) {
             e.front = to->second;
-        else if (front == "Graphfrm")
+            if (e.front == "Stepsfrm")
+                e.stepsFrom = front;
+        } else if (front == "Graphfrm")
             graphOutcome(button, messages, refused);
         else if (front == "Analysisfrm")
             analysisOutcome(button, messages);
@@ -585,7 +621,7 @@ private:
                       : which == 1 ? "Command6"
                                    : pickControl({},
                                                  {"Command1", "Command2", "Command3", "Command4",
-                                                  "Command5", "Command6"}));
+                                                  "Command5", "Command6", "Command7"}));
         } else if (r < 90) {
             QList<QLineEdit *> boxes;
             for (const char *name : {"txtx1", "txtx2", "txtstepx", "Text1", "Text2"}) {
@@ -614,6 +650,88 @@ private:
     }
 
     // "Further analysis" changes nothing in the analysis; its Save refuses a bad name aloud.
+    // A start vector, typed shares, a number of steps, or a button.
+    void analysisAction()
+    {
+        QWidget *w = window(QStringLiteral("Analysisfrm"));
+        auto *typed = w->findChild<QLineEdit *>("txtStart");
+        auto *steps = w->findChild<QSpinBox *>("txtSteps");
+        const int r = pick(10);
+        QStringList options;
+        for (int i = 0; i < 4; ++i)
+            if (auto *o = w->findChild<QRadioButton *>(QStringLiteral("optStart(%1)").arg(i));
+                o->isVisible() && o->isEnabled())
+                options << o->objectName();
+        if (r < 3 && !options.isEmpty())
+            return click(pickOf(options).toLatin1().constData());
+        if (r < 6 && typed->isEnabled()) {
+            // About as many shares as there are classes, mostly numbers a start may hold.
+            const QStringList shares = {"1", "0", "2.5", "0.001", "1e300", "-1", "x", "1e400"};
+            QStringList text;
+            for (int n = static_cast<int>(p.state.LastAgeClass.value_or(3)) + pick(3); n > 0; --n)
+                text << (pick(6) != 0 ? shares[pick(4)] : pickOf(shares));
+            type(typed, text.join(pick(2) == 0 ? " " : ", "));
+            pressed.insert("Analysisfrm txtStart");
+            log("Enter in txtStart");
+            QTest::keyClick(typed, Qt::Key_Return);
+            return void(++reached["typed starts"]);
+        }
+        if (r < 8 && steps->isEnabled()) {
+            const QString count = pickOf(QStringList {"1", "2", "30", "250", "1000", "0"});
+            log("steps " + count);
+            pressed.insert("Analysisfrm txtSteps");
+            steps->selectAll();
+            QTest::keyClicks(steps, count);
+            QTest::keyClick(steps, Qt::Key_Return);
+            return void(++reached["steps of the projection"]);
+        }
+        // The window is seldom reached, so the walk stays a while.
+        if (const char *name = pickControl({"Command2", "Command3"}, {"Command1"}))
+            click(name);
+    }
+
+    // What "Further analysis" shows follows its choices: the SAD is offered where it is
+    // defined, the typed shares are open only with their choice, the projection runs over the
+    // chosen steps and says when typed shares cannot start it; no cell reads inf or nan.
+    QString checkAnalysis()
+    {
+        if (!in("Analysisfrm"))
+            return {};
+        auto *w = static_cast<Analysisfrm *>(window(QStringLiteral("Analysisfrm")));
+        const auto option = [w](int i) {
+            return w->findChild<QRadioButton *>(QStringLiteral("optStart(%1)").arg(i));
+        };
+        auto *typed = w->findChild<QLineEdit *>("txtStart");
+        const int steps = w->findChild<QSpinBox *>("txtSteps")->value();
+        const bool refused = w->findChild<QLabel *>("lblRootNotice")
+                                 ->text()
+                                 .startsWith("This table cannot be analysed");
+        QStringList wrong;
+        if (option(2)->isHidden() == w->analysis().stableAgeDistribution.has_value())
+            wrong << "the SAD offered where it is undefined or not where it is";
+        if (typed->isEnabled() != (option(3)->isChecked() && !refused))
+            wrong << "the typed shares open without their choice or closed with it";
+        const Projection &projection = w->projection();
+        if (!refused
+            && (projection.steps != steps
+                || projection.total.size() != static_cast<std::size_t>(steps) + 1))
+            wrong << QStringLiteral("a projection of %1 steps where %2 are chosen")
+                         .arg(projection.steps)
+                         .arg(steps);
+        const bool badStart = option(3)->isChecked() && !refused
+            && !MakeStartVector(w->analysis(), StartChoice::Typed, typed->text().toStdString()).ok;
+        if (w->findChild<QLabel *>("lblStartMessage")->isHidden() == badStart)
+            wrong << "the message on the typed shares " + QString(badStart ? "missing" : "shown");
+        reached["typed starts refused"] += badStart ? 1 : 0;
+        auto *grid = w->findChild<QTableWidget *>("grdClasses");
+        for (int row = 0; row < grid->rowCount(); ++row)
+            for (int column = 0; column < grid->columnCount(); ++column)
+                if (QTableWidgetItem *item = grid->item(row, column);
+                    item && kNotANumber.match(item->text()).hasMatch())
+                    wrong << "a class shows \"" + item->text() + '"';
+        return wrong.isEmpty() ? QString() : "further analysis: " + wrong.join("; ");
+    }
+
     void analysisOutcome(const QString &button, int messages)
     {
         ++reached["further analyses"];
@@ -623,19 +741,53 @@ private:
             fail(QStringLiteral("Save to \"%1\" gave no message").arg(to));
     }
 
+    // ----- Search steps -----
+
+    void stepsAction()
+    {
+        const int r = pick(10);
+        if (r < 3)
+            closeFront();
+        else
+            click(pickControl({"Command2"}, {"Command1", "Command3"}));
+    }
+
+    void stepsOutcome(const QString &button, int messages)
+    {
+        if (button == "Command1") {
+            m_expected.front = m_expected.stepsFrom;
+            return;
+        }
+        if (button != "Command2")
+            return;
+        const QString name = p.dialogs.saveFile;
+        const bool refused = refusedWith(messages, QStringLiteral("Save"));
+        if (refused != name.contains("none/"))
+            return fail(QStringLiteral("saving the steps to \"%1\" %2")
+                            .arg(name, refused ? "was refused" : "gave no message"));
+        if (name.isEmpty() || refused)
+            return;
+        // The header and one line per entry of the record, each ending in CR LF.
+        QFile file(name);
+        if (!file.open(QIODevice::ReadOnly)
+            || file.readAll().count("\r\n")
+                != static_cast<qsizetype>(p.state.SearchRecord.size()) + 1)
+            return fail(QStringLiteral("the steps file does not hold the record"));
+        ++reached["steps saved"];
+    }
+
     // ----- The other windows -----
 
     void otherWindowAction()
     {
+        if (in("Analysisfrm"))
+            return pick(30) == 0 ? closeFront() : analysisAction();
         // The closing notice is only ever left by its frame: its "OK" leads to the end.
         if (in("Copyrigh") || pick(4) == 0)
             return closeFront();
         QWidget *w = window(m_expected.front);
         if (in("ResultFrm"))
             return click(pick(2) == 0 ? "Command1" : "Command2");
-        if (in("Analysisfrm"))
-            if (const char *name = pickControl({"Command1"}, {"Command2", "Command3"}))
-                return click(name);
         if (in("Howto") && pick(2) == 0)
             return click(QStringLiteral("Label1(%1)").arg(pick(8)).toLatin1().constData());
         if (in("Referenc") && pick(2) == 0) {
@@ -655,11 +807,15 @@ private:
     {
         log("close through the frame");
         ++reached["frame closes"];
+        pressed.insert(m_expected.front + " frame");
         Program::closeThroughFrame(window(m_expected.front));
         if (in("Graphfrm"))
             m_expected.sad = m_expected.chartShown = false;
-        // "Further analysis" closes back to the results it came from.
-        m_expected.front = QLatin1String(in("Analysisfrm") ? "ResultFrm" : "Form1");
+        // "Further analysis" closes back to the results it came from, "Search steps" to where it
+        // was opened from.
+        m_expected.front = in("Analysisfrm") ? QStringLiteral("ResultFrm")
+            : in("Stepsfrm")                 ? m_expected.stepsFrom
+                                             : QStringLiteral("Form1");
     }
 
     // ----- Checks after every action -----
@@ -674,7 +830,7 @@ private:
         // Exactly the expected window is in front, the others hidden.
         QStringList shown;
         for (const char *name : {"titlform", "Form1", "Graphfrm", "ResultFrm", "Analysisfrm",
-                                 "Howto", "Introfrm", "Referenc", "Quiz", "Copyrigh"})
+                                 "Howto", "Introfrm", "Referenc", "Quiz", "Copyrigh", "Stepsfrm"})
             if (QWidget *w = p.topLevel(name); w && w->isVisible())
                 shown << QString::fromLatin1(name);
         if (shown != QStringList {m_expected.front})
@@ -693,8 +849,11 @@ private:
                     && kNotANumber.match(text).hasMatch() && !(typeable && m_typed.count(text)))
                     return QStringLiteral("%1 of %2 shows \"%3\"")
                         .arg(w->objectName(), window->objectName(), text);
-        const QString fault = checkState();
-        return fault.isEmpty() ? checkButtons() : fault;
+        for (const QString &fault :
+             {checkState(), checkButtons(), checkSteps(), checkMarks(), checkAnalysis()})
+            if (!fault.isEmpty())
+                return fault;
+        return {};
     }
 
     // No infinite or NaN value anywhere in the analysis state. MatrixCell and SearchPointX are
@@ -754,12 +913,13 @@ private:
             {"Command1", e.formula}, {"Command2", e.tryIt}, {"Command3", e.bisection},
             {"Command4", e.exchange}, {"Command6", e.graph}, {"Command14", e.results},
             {"Command7", e.photoEnabled}, {"Command5", true}, {"Command8", true}, {"Command9", true},
-            {"Command10", true}, {"Command11", true}, {"Command12", true}, {"Command13", true}};
+            {"Command10", true}, {"Command11", true}, {"Command12", true}, {"Command13", true},
+            {"Command15", true}};
         const std::pair<const char *, bool> shows[] = {
             {"Command7", e.photoShown}, {"Picture1", e.pictureShown}, {"Label18", e.welcomeShown},
             {"Label19", e.welcomeShown}, {"Label12", e.verdictShown}, {"Label16", e.results},
             {"Command5", true}, {"Command8", true}, {"Command9", true}, {"Command10", true},
-            {"Command11", true}, {"Command12", true}, {"Command13", true}};
+            {"Command11", true}, {"Command12", true}, {"Command13", true}, {"Command15", true}};
         // clang-format on
         for (const auto &[name, on] : buttons)
             expect(QString::fromLatin1(name), enabled(name), on);
@@ -772,8 +932,8 @@ private:
         for (int i = 0; i < 16; ++i)
             expect(QStringLiteral("m(%1) locked").arg(i), p.cell(i)->isReadOnly(), e.dataLoaded);
         if (QWidget *graph = window(QStringLiteral("Graphfrm"))) {
-            for (const char *name :
-                 {"Command1", "Command2", "Command3", "Command4", "Command5", "Command6"})
+            for (const char *name : {"Command1", "Command2", "Command3", "Command4", "Command5",
+                                     "Command6", "Command7"})
                 expect(QStringLiteral("graph %1").arg(QLatin1String(name)),
                        graph->findChild<QPushButton *>(QString::fromLatin1(name))->isEnabled(),
                        QLatin1String(name) != "Command6" || e.sad);
@@ -781,6 +941,65 @@ private:
                    e.chartShown);
         }
         return wrong.isEmpty() ? QString() : "after the last action: " + wrong.join("; ");
+    }
+
+    // The windows opened from the results and the steps window offer every button at all times;
+    // "Search steps" shows every entry of the record.
+    QString checkSteps()
+    {
+        static const std::map<QString, QStringList> alwaysOn
+            = {{"ResultFrm", {"Command1", "Command2"}},
+               {"Analysisfrm", {"Command1", "Command2", "Command3"}},
+               {"Stepsfrm", {"Command1", "Command2", "Command3"}}};
+        if (const auto buttons = alwaysOn.find(m_expected.front); buttons != alwaysOn.end())
+            for (const QString &name : buttons->second)
+                if (auto *b = window(m_expected.front)->findChild<QPushButton *>(name);
+                    !b->isEnabled() || b->isHidden())
+                    return m_expected.front + ' ' + name + " is off";
+        if (!in("Stepsfrm"))
+            return {};
+        QWidget *steps = window(QStringLiteral("Stepsfrm"));
+        const qsizetype rows = steps->findChild<QTableView *>("Grid1")->model()->rowCount();
+        if (rows != static_cast<qsizetype>(p.state.SearchRecord.size()))
+            return QStringLiteral("the steps window shows %1 of %2 entries")
+                .arg(rows)
+                .arg(p.state.SearchRecord.size());
+        return {};
+    }
+
+    // The curve in front carries the marks of the search: the newest points inside the plotted
+    // range, at most kMaxSearchMarks, in order, where the record puts them, and the note on the
+    // others.
+    QString checkMarks()
+    {
+        QWidget *graph = window(QStringLiteral("Graphfrm"));
+        auto *view = graph ? graph->findChild<QChartView *>("MSChart1") : nullptr;
+        if (!in("Graphfrm") || view->isHidden() || view->chart()->title() != "Curve of f(x)")
+            return {};
+        const SearchMarks marks = SearchMarksOnCurve(p.state);
+        QStringList drawn, expected;
+        for (QAbstractSeries *series : view->chart()->series())
+            if (auto *point = qobject_cast<QScatterSeries *>(series);
+                point && series->name().startsWith("point "))
+                drawn << series->name().mid(6) + '@' + QString::number(point->at(0).x(), 'g', 17);
+        for (const SearchMark &mark : marks.points)
+            expected << QString::number(mark.number) + '@' + QString::number(mark.x, 'g', 17);
+        if (drawn != expected)
+            return "the curve marks " + drawn.join(' ') + " instead of " + expected.join(' ');
+        // Newest last, oldest left out only beyond the most that are drawn.
+        for (qsizetype i = 1; i < drawn.size(); ++i)
+            if (drawn[i].section('@', 0, 0).toInt() <= drawn[i - 1].section('@', 0, 0).toInt())
+                return "the marks on the curve are out of order: " + drawn.join(' ');
+        if (drawn.size() > kMaxSearchMarks || (marks.leftOut > 0 && drawn.size() < kMaxSearchMarks))
+            return QStringLiteral("%1 marks on the curve, %2 left out")
+                .arg(drawn.size())
+                .arg(marks.leftOut);
+        const QString note = graph->findChild<QLabel *>("Label4")->text();
+        if (note != QString::fromStdString(SearchMarksNote(marks)))
+            return "the note under the curve reads \"" + note + '"';
+        reached["marks on the curve"] += drawn.isEmpty() ? 0 : 1;
+        reached["marks left out"] += marks.leftOut > 0 ? 1 : 0;
+        return {};
     }
 };
 
@@ -855,6 +1074,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         std::map<QString, int> total;
+        std::set<QString> fronts, offered, pressed;
         for (int episode = 0; episode < kEpisodes; ++episode) {
             Program p;
             p.form1().activateWindow();
@@ -874,7 +1094,19 @@ private slots:
             }
             for (const auto &[what, count] : monkey.reached)
                 total[what] += count;
+            fronts.insert(monkey.fronts.begin(), monkey.fronts.end());
+            offered.insert(monkey.offered.begin(), monkey.offered.end());
+            pressed.insert(monkey.pressed.begin(), monkey.pressed.end());
         }
+        QStringList missed;
+        for (const QString &control : offered)
+            if (!pressed.count(control))
+                missed << control;
+        qInfo("windows in front: %s",
+              qPrintable(QStringList(fronts.begin(), fronts.end()).join(", ")));
+        qInfo("%d of the %d controls they offered pressed; never: %s",
+              static_cast<int>(offered.size()) - static_cast<int>(missed.size()),
+              static_cast<int>(offered.size()), qPrintable(missed.join(", ")));
         QStringList summary;
         for (const auto &[what, count] : total)
             summary << QStringLiteral("%1 %2").arg(what).arg(count);
@@ -886,8 +1118,19 @@ private slots:
             return;
         for (const char *what :
              {"matrix roots", "table roots", "trials rejected", "refusals", "files read",
-              "files refused", "plots", "SAD charts", "frame closes", "further analyses"})
+              "files refused", "plots", "SAD charts", "frame closes", "further analyses",
+              "steps saved", "marks on the curve"})
             QVERIFY2(total[what] > 0, what);
+        for (const char *window : {"Form1", "Graphfrm", "ResultFrm", "Analysisfrm", "Howto",
+                                   "Introfrm", "Referenc", "Quiz", "Copyrigh", "Stepsfrm"})
+            QVERIFY2(fronts.count(QString::fromLatin1(window)), window);
+        // Every button the walk saw it pressed, but the closing notice's "OK", which ends the
+        // program, and Print where a printer is attached.
+        missed.removeIf([](const QString &control) {
+            return control == "Copyrigh cmdCommand1"
+                || (printerAttached() && control.endsWith(" Print"));
+        });
+        QVERIFY2(missed.isEmpty(), qPrintable(missed.join(", ")));
     }
 };
 

@@ -242,6 +242,15 @@ Analysisfrm::Analysisfrm(WindowOwner &owner, QWidget *parent)
     connectHandlers();
 }
 
+Analysisfrm::~Analysisfrm()
+{
+    // A window deleted on show hides itself in QWidget's destructor, after this class's members
+    // are gone; the focus leaving the typed shares or the steps then ends their editing, whose
+    // handlers would project on those members.
+    disconnect(txtStart, nullptr, this, nullptr);
+    disconnect(txtSteps, nullptr, this, nullptr);
+}
+
 void Analysisfrm::buildUi()
 {
     setObjectName(QStringLiteral("Analysisfrm"));

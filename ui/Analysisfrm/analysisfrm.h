@@ -33,6 +33,7 @@ class Analysisfrm : public QWidget
     Q_OBJECT
 public:
     explicit Analysisfrm(WindowOwner &owner, QWidget *parent = nullptr);
+    ~Analysisfrm() override;
 
     // Analyses `table` and shows it beside `root`, the root the search accepted (empty: none).
     // Runs each time the window is opened, since the results may have changed meanwhile; the
