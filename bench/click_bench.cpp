@@ -189,6 +189,19 @@ private:
     bool m_ok = true;
 };
 
+// One timed iteration: the click's wall-clock time for the benchmark, its processor time added to
+// `cpu`; a failed click ends the run with an error.
+bool timeIteration(benchmark::State &run, const std::optional<ClickTime> &took, double &cpu)
+{
+    if (!took) {
+        run.SkipWithError("the click failed");
+        return false;
+    }
+    run.SetIterationTime(took->wall);
+    cpu += took->cpu;
+    return true;
+}
+
 // One analysis click, after the clicks that bring its button up.
 void analysisClick(benchmark::State &run, bool table, Step step, bool key)
 {
@@ -208,14 +221,8 @@ void analysisClick(benchmark::State &run, bool table, Step step, bool key)
                 return;
             }
         }
-        const std::optional<ClickTime> took
-            = session.timedClick(session.form1(), kStepButton[step]);
-        if (!took) {
-            run.SkipWithError("the click failed");
+        if (!timeIteration(run, session.timedClick(session.form1(), kStepButton[step]), cpu))
             return;
-        }
-        run.SetIterationTime(took->wall);
-        cpu += took->cpu;
     }
     run.counters["cpu_ms"] = benchmark::Counter(cpu * 1e3, benchmark::Counter::kAvgIterations);
 }
@@ -281,12 +288,9 @@ void graphClick(benchmark::State &run, bool sad, bool key)
     double cpu = 0.0;
     for (auto _ : run) {
         const std::optional<ClickTime> took = session.timedClick(session.graphfrm(), button);
-        if (!took || (!sad && session.state().PlotCount != 10000)) {
-            run.SkipWithError("the click failed");
+        const bool plotted = sad || session.state().PlotCount == 10000;
+        if (!timeIteration(run, plotted ? took : std::nullopt, cpu))
             return;
-        }
-        run.SetIterationTime(took->wall);
-        cpu += took->cpu;
     }
     run.counters["cpu_ms"] = benchmark::Counter(cpu * 1e3, benchmark::Counter::kAvgIterations);
 }
@@ -319,12 +323,8 @@ void clickWithRecord(benchmark::State &run, WithRecord what)
             const bool exchange = Control<QWidget>(session.form1(), "Command4")->isEnabled();
             took = session.timedClick(session.form1(), exchange ? "Command4" : "Command3");
         }
-        if (!took) {
-            run.SkipWithError("the click failed");
+        if (!timeIteration(run, took, cpu))
             return;
-        }
-        run.SetIterationTime(took->wall);
-        cpu += took->cpu;
     }
     run.counters["cpu_ms"] = benchmark::Counter(cpu * 1e3, benchmark::Counter::kAvgIterations);
     run.counters["recorded"] = static_cast<double>(session.state().SearchRecord.size());

@@ -1,6 +1,8 @@
 // The files of the "Further analysis" window's "Save", on a table worked out by hand.
 #include "io/analysisdata.h"
 
+#include "filebytes.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,12 +19,6 @@ namespace {
 // = 1 and the elasticities are (0, 1/2) and 1/2. From everything in class 0 the population
 // alternates between (1, 0) and (0, 1/2), at distances 1/3 and 2/3 from the SAD.
 const LeslieTable kTwoClasses {{0, 2}, {0.5}};
-
-std::string readBytes(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(AnalysisData, filesHoldTheNumbersWorkedOutByHand)
 {
@@ -55,8 +51,8 @@ TEST(AnalysisData, exportWritesBothFilesOrNone)
     const Projection p = ProjectLeslie(kTwoClasses, {0.5, 0.5}, 30, a.stableAgeDistribution);
 
     ASSERT_TRUE(ExportAnalysisData((folder / "run.txt").string(), a, p).ok);
-    EXPECT_EQ(readBytes(folder / "run-projection.txt"), ProjectionFileText(p, 2));
-    EXPECT_EQ(readBytes(folder / "run-classes.txt"), ClassesFileText(a));
+    EXPECT_EQ(test::ReadBytes(folder / "run-projection.txt"), ProjectionFileText(p, 2));
+    EXPECT_EQ(test::ReadBytes(folder / "run-classes.txt"), ClassesFileText(a));
 
     // A folder in the way of the second file: the message names it, no temporary file stays.
     fs::create_directories(folder / "in-classes.txt" / "x");

@@ -1,6 +1,7 @@
 #include "io/chartdata.h"
 
 #include "core/curve.h"
+#include "filebytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,6 @@ using namespace tarnvale;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readBytes(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void writeBytes(const fs::path &path, const std::string &bytes)
 {
@@ -65,13 +60,14 @@ TEST_F(ChartDataFolder, DefaultPlotMatchesTheReferenceFileByteForByte)
 
     const ExportResult result = ExportChartData(state, chosen);
     ASSERT_TRUE(result.ok) << result.message;
-    const std::string written = readBytes(folder / "example-graphdata.txt");
-    EXPECT_EQ(written, readBytes(fs::path(TARNVALE_TEST_DATA) / "default-graphdata.txt"));
+    const std::string written = test::ReadBytes(folder / "example-graphdata.txt");
+    EXPECT_EQ(written, test::ReadBytes(fs::path(TARNVALE_TEST_DATA) / "default-graphdata.txt"));
     EXPECT_EQ(written.substr(0, 26), "\"x,f(x)\"\r\n-.35,.05375625\r\n");
     // Matrix mode before any root: one line for age 0 with an empty value.
-    EXPECT_EQ(readBytes(folder / "example-SAD.txt"), "\"age, stable age distribution\"\r\n0,\r\n");
+    EXPECT_EQ(test::ReadBytes(folder / "example-SAD.txt"),
+              "\"age, stable age distribution\"\r\n0,\r\n");
     // The chosen file is neither changed nor replaced, and no temporary file is left behind.
-    EXPECT_EQ(readBytes(chosen), "1,2,3\n");
+    EXPECT_EQ(test::ReadBytes(chosen), "1,2,3\n");
     EXPECT_EQ(
         folderNames(),
         (std::vector<std::string> {"example-SAD.txt", "example-graphdata.txt", "example.txt"}));
@@ -93,7 +89,7 @@ TEST_F(ChartDataFolder, DataFileSadMatchesByteForByte)
     state.StableAgeDist[5] = 0.75; // beyond the last age class: not written
     const std::string chosen = (folder / "table.txt").string();
     ASSERT_TRUE(ExportChartData(state, chosen).ok);
-    EXPECT_EQ(readBytes(folder / "table-SAD.txt"),
+    EXPECT_EQ(test::ReadBytes(folder / "table-SAD.txt"),
               "\"age, stable age distribution\"\r\n"
               "0,.5\r\n"
               "1,.25\r\n"
@@ -145,7 +141,7 @@ TEST_F(ChartDataFolder, AFailedReplacementLeavesTheOldFileAndNoTemporaryFile)
         << result.message;
     EXPECT_TRUE(fs::is_directory(folder / "run-SAD.txt" / "inside"));
     // The curve file went in whole before the SAD file failed; nothing half-written remains.
-    EXPECT_EQ(readBytes(folder / "run-graphdata.txt"), "\"x,f(x)\"\r\n");
+    EXPECT_EQ(test::ReadBytes(folder / "run-graphdata.txt"), "\"x,f(x)\"\r\n");
     EXPECT_EQ(folderNames(), (std::vector<std::string> {"run-SAD.txt", "run-graphdata.txt"}));
     EXPECT_EQ(state.DataFileBase, "earlier.txt");
 }

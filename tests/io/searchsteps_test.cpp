@@ -1,5 +1,7 @@
 #include "io/searchsteps.h"
 
+#include "filebytes.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,12 +12,6 @@ using namespace tarnvale;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readBytes(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Texts as the boxes show them, typed start points included: a comma or a quote in one of them
 // must not split or end its field.
@@ -46,7 +42,7 @@ TEST(SearchSteps, SaveReplacesTheFileWhole)
     std::ofstream(file) << "an older and much longer file that must not show through";
 
     EXPECT_EQ(SaveSearchSteps(kRecord, file.string()), "");
-    EXPECT_EQ(readBytes(file), kFile);
+    EXPECT_EQ(test::ReadBytes(file), kFile);
     // Nothing but the file itself is left in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 
