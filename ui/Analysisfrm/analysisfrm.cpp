@@ -45,16 +45,6 @@ QString shown(const std::optional<double> &value)
 constexpr double kPoints = 11;
 constexpr double kChartPoints = 9;
 
-// The charts' typeface, as in the graph window ("Arial"; Liberation Sans where it is missing).
-QFont arialFont(double points, bool bold = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 // The colours of the share lines, each line's SAD dashed in the same colour.
 const QColor kLineColours[] = {QColor(0, 0, 192),   QColor(192, 0, 0),   QColor(0, 128, 0),
                                QColor(224, 128, 0), QColor(128, 0, 160), QColor(96, 96, 96)};
@@ -63,7 +53,7 @@ QChartView *makeChartView(QWidget *parent, const char *name, const QString &titl
 {
     auto *chart = new QChart;
     chart->setTitle(title);
-    chart->setTitleFont(arialFont(kChartPoints + 1, true));
+    chart->setTitleFont(ArialFont(kChartPoints + 1, true));
     chart->legend()->hide();
     chart->setBackgroundRoundness(0);
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -79,8 +69,8 @@ template<typename Axis> Axis *addAxis(QChart *chart, const QString &title, Qt::A
 {
     auto *axis = new Axis;
     axis->setTitleText(title);
-    axis->setTitleFont(arialFont(kChartPoints));
-    axis->setLabelsFont(arialFont(kChartPoints - 1));
+    axis->setTitleFont(ArialFont(kChartPoints));
+    axis->setLabelsFont(ArialFont(kChartPoints - 1));
     axis->setMinorGridLineVisible(false);
     chart->addAxis(axis, side);
     return axis;
@@ -586,7 +576,7 @@ void Analysisfrm::prepareCharts()
     shares->legend()->setVisible(!lines.empty());
     // Beside the chart, where each line's name has room.
     shares->legend()->setAlignment(Qt::AlignRight);
-    shares->legend()->setFont(arialFont(kChartPoints - 1));
+    shares->legend()->setFont(ArialFont(kChartPoints - 1));
     for (QLineSeries *dashed : m_stableSeries)
         for (QLegendMarker *marker : shares->legend()->markers(dashed))
             marker->setVisible(false);
@@ -684,7 +674,7 @@ void Analysisfrm::drawElasticities()
     series->attachAxis(values);
     chart->legend()->setVisible(true);
     chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->legend()->setFont(arialFont(kChartPoints - 1));
+    chart->legend()->setFont(ArialFont(kChartPoints - 1));
 }
 
 void Analysisfrm::optStart_Click(int index)
