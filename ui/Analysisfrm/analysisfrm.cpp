@@ -5,7 +5,6 @@
 #include "io/analysisdata.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
-#include "ui/common/fittingbox.h"
 #include "ui/windowowner.h"
 
 #include <QBarSeries>
@@ -190,11 +189,8 @@ void setWholeRange(QValueAxis *axis, double low, double high, int count, int lab
 
 QLineEdit *makeBox(QWidget *parent, const char *name)
 {
-    // A number never loses digits out of sight: the box's font shrinks until it fits.
-    auto *box = new FittingBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setReadOnly(true);
-    box->setLayoutFont(TimesFont(kPoints));
+    // Placed by the layout; a number box never loses digits out of sight.
+    QLineEdit *box = MakeNumberBox(parent, name, {}, kPoints, false, true, QString());
     box->setMinimumWidth(120);
     return box;
 }
