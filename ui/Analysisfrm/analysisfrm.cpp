@@ -13,7 +13,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -713,13 +712,11 @@ void Analysisfrm::Command2_Click()
     // The dialog opens where this window saved last, else where the graph window saved or the
     // table was read; a name typed without an extension gets ".txt", as in the graph window.
     const AnalysisState &state = m_owner.state();
-    const QString start = SaveStartFolder(
-        m_lastSaved.isEmpty() ? qs(state.DataFileBase) : m_lastSaved, qs(state.DataFilePath),
-        ExamplesFolder(QCoreApplication::applicationDirPath()));
-    const QString typed = m_owner.dialogs().chooseSaveName(start);
-    if (typed.isEmpty())
+    const QString chosen = ChooseTextFileName(
+        m_owner.dialogs(), m_lastSaved.isEmpty() ? qs(state.DataFileBase) : m_lastSaved,
+        qs(state.DataFilePath));
+    if (chosen.isEmpty())
         return;
-    const QString chosen = WithTextExtension(typed);
     const ExportResult saved
         = ExportAnalysisData(QFile::encodeName(chosen).toStdString(), m_analysis, m_projection);
     if (!saved.ok) {

@@ -17,7 +17,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLineSeries>
@@ -439,12 +438,10 @@ void Graphfrm::Command6_Click()
 
 void Graphfrm::Command5_Click()
 {
-    const QString start = SaveStartFolder(qs(m_state.DataFileBase), qs(m_state.DataFilePath),
-                                          ExamplesFolder(QCoreApplication::applicationDirPath()));
-    const QString typed = m_owner.dialogs().chooseSaveName(start);
-    if (typed.isEmpty())
+    const QString chosen
+        = ChooseTextFileName(m_owner.dialogs(), qs(m_state.DataFileBase), qs(m_state.DataFilePath));
+    if (chosen.isEmpty())
         return;
-    const QString chosen = WithTextExtension(typed);
     const ExportResult saved = ExportChartData(m_state, QFile::encodeName(chosen).toStdString());
     if (!saved.ok)
         m_owner.dialogs().inform(QStringLiteral("Save"), qs(saved.message));
