@@ -138,12 +138,16 @@ std::vector<double> totals(const LeslieTable &table, std::vector<double> n, int 
     return result;
 }
 
+// The tables both read: the worked matrix (no file), or a format-A life table from the examples
+// (an empty name: a long one written here).
 struct TableCase
 {
     const char *name;
-    QStringList arguments; // what the command line reads
-    std::function<void(Program &)> load; // the same table for the window
+    const char *file;
 };
+const TableCase kTables[] = {{"worked matrix", nullptr},
+                             {"201 age classes", ""},
+                             {"Bernardelli's beetle", "ExampleA-Bernardelli.txt"}};
 
 } // namespace
 
@@ -186,40 +190,21 @@ private slots:
         QVERIFY(p.topLevel("Analysisfrm") && p.topLevel("Analysisfrm")->isVisible());
     }
 
-    void showsWhatTheCommandLineReports_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::newRow("worked matrix") << 0;
-        QTest::newRow("201 age classes") << 1;
-        QTest::newRow("Bernardelli's beetle") << 2;
-    }
+    void showsWhatTheCommandLineReports_data() { addRows(kTables); }
     void showsWhatTheCommandLineReports()
     {
-        QFETCH(int, row);
-        const QString beetle = QDir(kExamples).filePath("ExampleA-Bernardelli.txt");
-        const QString longFile = longTableFile();
-        const TableCase cases[] = {
-            {"worked matrix", {"--matrix", "0 1 2 1; 0.5 0 0 0; 0 1 0 0; 0 0 0.5 0"}, {}},
-            {"201 age classes",
-             {"--format", "A", longFile},
-             [&](Program &p) {
-                 QVERIFY(ReadLifeTable(p.state, longFile.toStdString(), TableFormat::A).ok);
-                 p.state.DataLoaded = "Yes";
-             }},
-            {"Bernardelli's beetle",
-             {"--format", "A", beetle},
-             [&](Program &p) {
-                 QVERIFY(ReadLifeTable(p.state, beetle.toStdString(), TableFormat::A).ok);
-                 p.state.DataLoaded = "Yes";
-             }},
-        };
-        const TableCase &c = cases[row];
+        const TableCase &c = fetchRow(kTables);
         Program p;
-        if (c.load)
-            c.load(p);
+        QStringList arguments = {"--matrix", "0 1 2 1; 0.5 0 0 0; 0 1 0 0; 0 0 0.5 0"};
+        if (c.file) {
+            const QString file = *c.file ? QDir(kExamples).filePath(c.file) : longTableFile();
+            QVERIFY(ReadLifeTable(p.state, file.toStdString(), TableFormat::A).ok);
+            p.state.DataLoaded = "Yes";
+            arguments = {"--format", "A", file};
+        }
         Analysisfrm *w = openAnalysis(p);
         QVERIFY(w);
-        const Report cli = commandLine(c.arguments);
+        const Report cli = commandLine(arguments);
 
         QString damping = cli.values.value("Damping ratio lambda1/|lambda2|");
         const bool periodic = damping.contains('(');

@@ -5,7 +5,6 @@
 #include "io/analysisdata.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
-#include "ui/common/fittingbox.h"
 #include "ui/windowowner.h"
 
 #include <QBarSeries>
@@ -14,7 +13,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -45,16 +43,6 @@ QString shown(const std::optional<double> &value)
 constexpr double kPoints = 11;
 constexpr double kChartPoints = 9;
 
-// The charts' typeface, as in the graph window ("Arial"; Liberation Sans where it is missing).
-QFont arialFont(double points, bool bold = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 // The colours of the share lines, each line's SAD dashed in the same colour.
 const QColor kLineColours[] = {QColor(0, 0, 192),   QColor(192, 0, 0),   QColor(0, 128, 0),
                                QColor(224, 128, 0), QColor(128, 0, 160), QColor(96, 96, 96)};
@@ -63,7 +51,7 @@ QChartView *makeChartView(QWidget *parent, const char *name, const QString &titl
 {
     auto *chart = new QChart;
     chart->setTitle(title);
-    chart->setTitleFont(arialFont(kChartPoints + 1, true));
+    chart->setTitleFont(ArialFont(kChartPoints + 1, true));
     chart->legend()->hide();
     chart->setBackgroundRoundness(0);
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -79,8 +67,8 @@ template<typename Axis> Axis *addAxis(QChart *chart, const QString &title, Qt::A
 {
     auto *axis = new Axis;
     axis->setTitleText(title);
-    axis->setTitleFont(arialFont(kChartPoints));
-    axis->setLabelsFont(arialFont(kChartPoints - 1));
+    axis->setTitleFont(ArialFont(kChartPoints));
+    axis->setLabelsFont(ArialFont(kChartPoints - 1));
     axis->setMinorGridLineVisible(false);
     chart->addAxis(axis, side);
     return axis;
@@ -200,11 +188,8 @@ void setWholeRange(QValueAxis *axis, double low, double high, int count, int lab
 
 QLineEdit *makeBox(QWidget *parent, const char *name)
 {
-    // A number never loses digits out of sight: the box's font shrinks until it fits.
-    auto *box = new FittingBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setReadOnly(true);
-    box->setLayoutFont(TimesFont(kPoints));
+    // Placed by the layout; a number box never loses digits out of sight.
+    QLineEdit *box = MakeNumberBox(parent, name, {}, kPoints, false, true, QString());
     box->setMinimumWidth(120);
     return box;
 }
@@ -586,7 +571,7 @@ void Analysisfrm::prepareCharts()
     shares->legend()->setVisible(!lines.empty());
     // Beside the chart, where each line's name has room.
     shares->legend()->setAlignment(Qt::AlignRight);
-    shares->legend()->setFont(arialFont(kChartPoints - 1));
+    shares->legend()->setFont(ArialFont(kChartPoints - 1));
     for (QLineSeries *dashed : m_stableSeries)
         for (QLegendMarker *marker : shares->legend()->markers(dashed))
             marker->setVisible(false);
@@ -684,7 +669,7 @@ void Analysisfrm::drawElasticities()
     series->attachAxis(values);
     chart->legend()->setVisible(true);
     chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->legend()->setFont(arialFont(kChartPoints - 1));
+    chart->legend()->setFont(ArialFont(kChartPoints - 1));
 }
 
 void Analysisfrm::optStart_Click(int index)
@@ -727,13 +712,11 @@ void Analysisfrm::Command2_Click()
     // The dialog opens where this window saved last, else where the graph window saved or the
     // table was read; a name typed without an extension gets ".txt", as in the graph window.
     const AnalysisState &state = m_owner.state();
-    const QString start = SaveStartFolder(
-        m_lastSaved.isEmpty() ? qs(state.DataFileBase) : m_lastSaved, qs(state.DataFilePath),
-        ExamplesFolder(QCoreApplication::applicationDirPath()));
-    const QString typed = m_owner.dialogs().chooseSaveName(start);
-    if (typed.isEmpty())
+    const QString chosen = ChooseTextFileName(
+        m_owner.dialogs(), m_lastSaved.isEmpty() ? qs(state.DataFileBase) : m_lastSaved,
+        qs(state.DataFilePath));
+    if (chosen.isEmpty())
         return;
-    const QString chosen = WithTextExtension(typed);
     const ExportResult saved
         = ExportAnalysisData(QFile::encodeName(chosen).toStdString(), m_analysis, m_projection);
     if (!saved.ok) {

@@ -17,7 +17,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLineSeries>
@@ -32,15 +31,6 @@ namespace tarnvale::ui {
 
 namespace {
 
-// The chart's typeface ("Arial"; Liberation Sans stands in where it is missing).
-QFont arialFont(double points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    return font;
-}
-
 constexpr double kTickLabelPoints = 9;
 
 // An axis of the chart: its title shown in Arial, and major grid lines solid black where asked
@@ -48,9 +38,9 @@ constexpr double kTickLabelPoints = 9;
 void styleAxis(QAbstractAxis *axis, const QString &title, double points, bool gridLines)
 {
     axis->setTitleText(title);
-    axis->setTitleFont(arialFont(points));
+    axis->setTitleFont(ArialFont(points));
     axis->setTitleVisible(true);
-    axis->setLabelsFont(arialFont(kTickLabelPoints));
+    axis->setLabelsFont(ArialFont(kTickLabelPoints));
     axis->setGridLineVisible(gridLines);
     if (gridLines)
         axis->setGridLinePen(QPen(QColor(0, 0, 0), 1, Qt::SolidLine));
@@ -236,7 +226,7 @@ void Graphfrm::ShowGraph()
 {
     clearChart();
     m_chart->setTitle(QStringLiteral("Curve of f(x)"));
-    m_chart->setTitleFont(arialFont(10));
+    m_chart->setTitleFont(ArialFont(10));
     MSChart1->setAccessibleName(m_chart->title());
 
     QValueAxis *vertical = makeValueAxis(QStringLiteral("f(x)"), 10, true);
@@ -334,7 +324,7 @@ void Graphfrm::drawSearch()
         label->setBorderColor(kRed);
         label->setPointLabelsFormat(QStringLiteral("λ = ") + qs(marks.rootText));
         label->setPointLabelsColor(kRed);
-        label->setPointLabelsFont(arialFont(kTickLabelPoints));
+        label->setPointLabelsFont(ArialFont(kTickLabelPoints));
         label->setPointLabelsClipping(false);
         label->setPointLabelsVisible(true);
         add(label);
@@ -349,7 +339,7 @@ void Graphfrm::drawSearch()
         point->setColor(colour);
         point->setBorderColor(kBlack);
         point->setPointLabelsFormat(QString::number(mark.number));
-        point->setPointLabelsFont(arialFont(kTickLabelPoints));
+        point->setPointLabelsFont(ArialFont(kTickLabelPoints));
         point->setPointLabelsColor(colour);
         point->setPointLabelsVisible(true);
         add(point);
@@ -375,7 +365,7 @@ void Graphfrm::ShowSAD()
 {
     clearChart();
     m_chart->setTitle(QStringLiteral("Stable age distribution"));
-    m_chart->setTitleFont(arialFont(12));
+    m_chart->setTitleFont(ArialFont(12));
     MSChart1->setAccessibleName(m_chart->title());
 
     const int last = lastAgeClass(m_state);
@@ -448,12 +438,10 @@ void Graphfrm::Command6_Click()
 
 void Graphfrm::Command5_Click()
 {
-    const QString start = SaveStartFolder(qs(m_state.DataFileBase), qs(m_state.DataFilePath),
-                                          ExamplesFolder(QCoreApplication::applicationDirPath()));
-    const QString typed = m_owner.dialogs().chooseSaveName(start);
-    if (typed.isEmpty())
+    const QString chosen
+        = ChooseTextFileName(m_owner.dialogs(), qs(m_state.DataFileBase), qs(m_state.DataFilePath));
+    if (chosen.isEmpty())
         return;
-    const QString chosen = WithTextExtension(typed);
     const ExportResult saved = ExportChartData(m_state, QFile::encodeName(chosen).toStdString());
     if (!saved.ok)
         m_owner.dialogs().inform(QStringLiteral("Save"), qs(saved.message));

@@ -20,6 +20,15 @@ QFont TimesFont(double points, bool bold, bool italic)
     return font;
 }
 
+QFont ArialFont(double points, bool bold)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
 void SetForeColor(QWidget *widget, const QColor &color)
 {
     QPalette palette = widget->palette();

@@ -27,6 +27,9 @@ inline const QColor kDarkBlue(0, 0, 64);
 // The program's typeface ("Times New Roman"; Liberation Serif stands in where it is missing).
 QFont TimesFont(double points, bool bold = false, bool italic = false);
 
+// The charts' typeface ("Arial"; Liberation Sans stands in where it is missing).
+QFont ArialFont(double points, bool bold = false);
+
 // Text colour of a label or text box, and its ground.
 void SetForeColor(QWidget *widget, const QColor &color);
 QColor ForeColor(const QWidget *widget);

@@ -58,10 +58,6 @@ QString ExamplesFolder(const QString &programFolder)
     return QString();
 }
 
-} // namespace tarnvale::ui
-
-namespace tarnvale::ui {
-
 QString SaveStartFolder(const QString &lastSaved, const QString &lastRead, const QString &examples)
 {
     if (!lastSaved.isEmpty())
@@ -76,9 +72,13 @@ QString SaveStartFolder(const QString &lastSaved, const QString &lastRead, const
     return QDir::homePath();
 }
 
-QString WithTextExtension(const QString &fileName)
+QString ChooseTextFileName(Dialogs &dialogs, const QString &lastSaved, const QString &lastRead)
 {
-    return QFileInfo(fileName).suffix().isEmpty() ? fileName + QStringLiteral(".txt") : fileName;
+    const QString typed = dialogs.chooseSaveName(SaveStartFolder(
+        lastSaved, lastRead, ExamplesFolder(QCoreApplication::applicationDirPath())));
+    if (typed.isEmpty() || !QFileInfo(typed).suffix().isEmpty())
+        return typed;
+    return typed + QStringLiteral(".txt");
 }
 
 } // namespace tarnvale::ui

@@ -51,8 +51,9 @@ QString ExamplesFolder(const QString &programFolder);
 // names stand for no such file.
 QString SaveStartFolder(const QString &lastSaved, const QString &lastRead, const QString &examples);
 
-// A file name typed without an extension gets ".txt": the chart data files are named after the
-// chosen name less its last four characters.
-QString WithTextExtension(const QString &fileName);
+// Asks `dialogs` for the name of the text file to save, the dialog opening as SaveStartFolder
+// says; a name typed without an extension gets ".txt", since the files written are named after
+// the chosen name less its last four characters. Empty when cancelled.
+QString ChooseTextFileName(Dialogs &dialogs, const QString &lastSaved, const QString &lastRead);
 
 } // namespace tarnvale::ui
