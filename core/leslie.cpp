@@ -366,31 +366,11 @@ std::vector<std::string> SplitEntries(const std::string &text)
 
 std::optional<double> EntryNumber(const std::string &text)
 {
-    std::size_t i = 0;
-    const std::size_t size = text.size();
-    auto digits = [&] {
-        const std::size_t start = i;
-        while (i < size && text[i] >= '0' && text[i] <= '9')
-            ++i;
-        return i - start;
-    };
-    if (i < size && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::size_t mantissa = digits();
-    if (i < size && text[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
+    // TextToNumber skips blanks wherever they stand; an entry holds none.
+    if (text.find_first_of(" \t\n") != std::string::npos)
         return std::nullopt;
-    if (i < size && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-        ++i;
-        if (i < size && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        if (digits() == 0)
-            return std::nullopt;
-    }
-    if (i != size)
+    const NumberExtent extent = ScanNumber(text);
+    if (!extent.found || extent.end != text.size())
         return std::nullopt;
     const ScannedNumber number = TextToNumber(text);
     if (number.outOfRange || !std::isfinite(number.value))
