@@ -242,6 +242,8 @@ std::string csvField(const std::string &text)
     return quoted + "\"";
 }
 
+// A whole number, such as the period, as a double: 17 significant digits and NumberToText
+// both write it without a point.
 std::optional<double> asNumber(const std::optional<int> &value)
 {
     return value ? std::optional<double>(*value) : std::nullopt;
@@ -314,10 +316,7 @@ void writeJson(std::ostream &out, const Report &report)
                 << ",\"elasticity\":{\"fecundity\":" << jsonArray(a.elasticityFecundity)
                 << ",\"survival\":" << jsonArray(a.elasticitySurvival) << "}";
         }
-        if (std::string(scalar.key) == "period")
-            out << ",\"period\":" << (a.period ? std::to_string(*a.period) : "null");
-        else
-            out << ",\"" << scalar.key << "\":" << jsonNumber(scalar.value);
+        out << ",\"" << scalar.key << "\":" << jsonNumber(scalar.value);
     }
     if (report.projection) {
         const Projection &p = *report.projection;
@@ -343,8 +342,7 @@ void writeCsv(std::ostream &out, const Report &report)
     for (const Scalar &scalar : scalarsOf(report.analysis)) {
         out << ',';
         if (scalar.value)
-            out << (std::string(scalar.key) == "period" ? std::to_string(*report.analysis.period)
-                                                        : exactText(*scalar.value));
+            out << exactText(*scalar.value);
     }
     out << '\n';
 }
@@ -362,9 +360,7 @@ void writeText(std::ostream &out, const Report &report, const std::string &start
     out << report.source << '\n';
     out << std::left << std::setw(36) << "  Age classes" << a.ageClasses << '\n';
     for (const Scalar &scalar : scalarsOf(a)) {
-        std::string value = std::string(scalar.key) == "period"
-            ? (a.period ? std::to_string(*a.period) : std::string("undefined"))
-            : shownText(scalar.value);
+        std::string value = shownText(scalar.value);
         if (std::string(scalar.key) == "damping_ratio" && a.periodic())
             value += " (" + PeriodicNote(a) + ")";
         out << std::setw(36) << "  " + std::string(scalar.label) << value << '\n';
