@@ -1,5 +1,6 @@
 #include "cli/commandline.h"
 
+#include "core/furtheranalysis.h"
 #include "core/leslie.h"
 #include "core/numbertext.h"
 #include "core/projection.h"
@@ -249,11 +250,6 @@ std::optional<double> asNumber(const std::optional<int> &value)
     return value ? std::optional<double>(*value) : std::nullopt;
 }
 
-std::string shownText(const std::optional<double> &value)
-{
-    return value ? NumberToText(*value) : std::string("undefined");
-}
-
 // A message of the reader, which a window shows in paragraphs, as one line of standard error.
 std::string oneLine(const std::string &message)
 {
@@ -360,7 +356,7 @@ void writeText(std::ostream &out, const Report &report, const std::string &start
     out << report.source << '\n';
     out << std::left << std::setw(36) << "  Age classes" << a.ageClasses << '\n';
     for (const Scalar &scalar : scalarsOf(a)) {
-        std::string value = shownText(scalar.value);
+        std::string value = ValueText(scalar.value);
         if (std::string(scalar.key) == "damping_ratio" && a.periodic())
             value += " (" + PeriodicNote(a) + ")";
         out << std::setw(36) << "  " + std::string(scalar.label) << value << '\n';
@@ -389,10 +385,10 @@ void writeText(std::ostream &out, const Report &report, const std::string &start
             << "N(t+1)/N(t)"
             << "distance to SAD\n";
         for (std::size_t t = 0; t < p.total.size(); ++t) {
-            out << "  " << std::setw(6) << t << std::setw(24) << shownText(p.total[t])
+            out << "  " << std::setw(6) << t << std::setw(24) << ValueText(p.total[t])
                 << std::setw(24)
-                << (t < p.growthRatio.size() ? shownText(p.growthRatio[t]) : std::string("-"))
-                << shownText(p.distance[t]) << '\n';
+                << (t < p.growthRatio.size() ? ValueText(p.growthRatio[t]) : std::string("-"))
+                << ValueText(p.distance[t]) << '\n';
         }
     }
     out << std::right << '\n';
