@@ -1,5 +1,6 @@
 #include "cli/commandline.h"
 
+#include "core/furtheranalysis.h"
 #include "core/leslie.h"
 #include "core/numbertext.h"
 #include "core/projection.h"
@@ -242,14 +243,11 @@ std::string csvField(const std::string &text)
     return quoted + "\"";
 }
 
+// A whole number, such as the period, as a double: 17 significant digits and NumberToText
+// both write it without a point.
 std::optional<double> asNumber(const std::optional<int> &value)
 {
     return value ? std::optional<double>(*value) : std::nullopt;
-}
-
-std::string shownText(const std::optional<double> &value)
-{
-    return value ? NumberToText(*value) : std::string("undefined");
 }
 
 // A message of the reader, which a window shows in paragraphs, as one line of standard error.
@@ -314,10 +312,7 @@ void writeJson(std::ostream &out, const Report &report)
                 << ",\"elasticity\":{\"fecundity\":" << jsonArray(a.elasticityFecundity)
                 << ",\"survival\":" << jsonArray(a.elasticitySurvival) << "}";
         }
-        if (std::string(scalar.key) == "period")
-            out << ",\"period\":" << (a.period ? std::to_string(*a.period) : "null");
-        else
-            out << ",\"" << scalar.key << "\":" << jsonNumber(scalar.value);
+        out << ",\"" << scalar.key << "\":" << jsonNumber(scalar.value);
     }
     if (report.projection) {
         const Projection &p = *report.projection;
@@ -343,8 +338,7 @@ void writeCsv(std::ostream &out, const Report &report)
     for (const Scalar &scalar : scalarsOf(report.analysis)) {
         out << ',';
         if (scalar.value)
-            out << (std::string(scalar.key) == "period" ? std::to_string(*report.analysis.period)
-                                                        : exactText(*scalar.value));
+            out << exactText(*scalar.value);
     }
     out << '\n';
 }
@@ -362,9 +356,7 @@ void writeText(std::ostream &out, const Report &report, const std::string &start
     out << report.source << '\n';
     out << std::left << std::setw(36) << "  Age classes" << a.ageClasses << '\n';
     for (const Scalar &scalar : scalarsOf(a)) {
-        std::string value = std::string(scalar.key) == "period"
-            ? (a.period ? std::to_string(*a.period) : std::string("undefined"))
-            : shownText(scalar.value);
+        std::string value = ValueText(scalar.value);
         if (std::string(scalar.key) == "damping_ratio" && a.periodic())
             value += " (" + PeriodicNote(a) + ")";
         out << std::setw(36) << "  " + std::string(scalar.label) << value << '\n';
@@ -393,10 +385,10 @@ void writeText(std::ostream &out, const Report &report, const std::string &start
             << "N(t+1)/N(t)"
             << "distance to SAD\n";
         for (std::size_t t = 0; t < p.total.size(); ++t) {
-            out << "  " << std::setw(6) << t << std::setw(24) << shownText(p.total[t])
+            out << "  " << std::setw(6) << t << std::setw(24) << ValueText(p.total[t])
                 << std::setw(24)
-                << (t < p.growthRatio.size() ? shownText(p.growthRatio[t]) : std::string("-"))
-                << shownText(p.distance[t]) << '\n';
+                << (t < p.growthRatio.size() ? ValueText(p.growthRatio[t]) : std::string("-"))
+                << ValueText(p.distance[t]) << '\n';
         }
     }
     out << std::right << '\n';

@@ -364,38 +364,21 @@ std::vector<std::string> SplitEntries(const std::string &text)
     return entries;
 }
 
-std::optional<double> EntryNumber(const std::string &text)
+EntryRate ReadEntryRate(const std::string &entry)
 {
-    std::size_t i = 0;
-    const std::size_t size = text.size();
-    auto digits = [&] {
-        const std::size_t start = i;
-        while (i < size && text[i] >= '0' && text[i] <= '9')
-            ++i;
-        return i - start;
-    };
-    if (i < size && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::size_t mantissa = digits();
-    if (i < size && text[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return std::nullopt;
-    if (i < size && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-        ++i;
-        if (i < size && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        if (digits() == 0)
-            return std::nullopt;
-    }
-    if (i != size)
-        return std::nullopt;
-    const ScannedNumber number = TextToNumber(text);
-    if (number.outOfRange || !std::isfinite(number.value))
-        return std::nullopt;
-    return number.value;
+    EntryRate rate;
+    const NumberExtent extent = ScanNumber(entry);
+    const ScannedNumber number = TextToNumber(entry);
+    // TextToNumber skips blanks wherever they stand; an entry holds none.
+    if (entry.find_first_of(" \t\n") != std::string::npos || !extent.found
+        || extent.end != entry.size() || number.outOfRange || !std::isfinite(number.value))
+        rate.problem = entry.empty() ? std::string("the entry is empty")
+                                     : "\"" + entry + "\" is not a finite decimal number";
+    else if (number.value < 0)
+        rate.problem = entry + " is negative";
+    else
+        rate.value = number.value;
+    return rate;
 }
 
 LeslieParse ParseLeslieMatrix(const std::string &text)
@@ -447,22 +430,17 @@ LeslieParse ParseLeslieMatrix(const std::string &text)
             const std::string &entry = rows[r][c];
             const std::string where
                 = "row " + std::to_string(r + 1) + ", column " + std::to_string(c + 1) + ": ";
-            const std::optional<double> value = EntryNumber(entry);
-            if (!value) {
-                result.message = where
-                    + (entry.empty() ? std::string("the entry is empty")
-                                     : "\"" + entry + "\" is not a finite decimal number");
+            const EntryRate rate = ReadEntryRate(entry);
+            if (!rate.problem.empty()) {
+                result.message = where + rate.problem;
                 return result;
             }
-            if (*value < 0) {
-                result.message = where + entry + " is negative";
-                return result;
-            }
+            const double value = rate.value;
             if (r == 0)
-                table.fecundity[c] = *value;
+                table.fecundity[c] = value;
             else if (c + 1 == r)
-                table.survival[c] = *value;
-            else if (*value != 0) {
+                table.survival[c] = value;
+            else if (value != 0) {
                 result.message = where + entry
                     + " lies outside the first row and the sub-diagonal of a Leslie matrix";
                 return result;

@@ -55,9 +55,15 @@ LeslieParse ParseLeslieMatrix(const std::string &text);
 // matrix and for typed start vectors.
 std::vector<std::string> SplitEntries(const std::string &text);
 
-// A whole text read as a decimal number in the syntax of ParseLeslieMatrix; nothing for any
-// other text or a number beyond the double range.
-std::optional<double> EntryNumber(const std::string &text);
+// One entry of a list read whole as a rate: a decimal number in the syntax of ParseLeslieMatrix,
+// within the double range and >= 0. Otherwise `problem` says why ("the entry is empty",
+// "\"12x\" is not a finite decimal number", "-1 is negative").
+struct EntryRate
+{
+    double value = 0.0;
+    std::string problem; // empty when `value` was read
+};
+EntryRate ReadEntryRate(const std::string &entry);
 
 // Everything the analysis of a Leslie table finds. Each result that cannot be computed or is not
 // a finite number is empty; an array is defined whole or not at all.

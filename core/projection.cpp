@@ -41,21 +41,13 @@ StartVector MakeStartVector(const LeslieAnalysis &analysis, StartChoice choice,
         std::vector<double> values(n);
         double sum = 0.0;
         for (std::size_t x = 0; x < n; ++x) {
-            const std::optional<double> value = EntryNumber(entries[x]);
-            const std::string where = "age class " + std::to_string(x) + ": ";
-            if (!value) {
-                start.message = where
-                    + (entries[x].empty()
-                           ? std::string("the entry is empty")
-                           : "\"" + entries[x] + "\" is not a finite decimal number");
+            const EntryRate rate = ReadEntryRate(entries[x]);
+            if (!rate.problem.empty()) {
+                start.message = "age class " + std::to_string(x) + ": " + rate.problem;
                 return start;
             }
-            if (*value < 0) {
-                start.message = where + entries[x] + " is negative";
-                return start;
-            }
-            values[x] = *value;
-            sum += *value;
+            values[x] = rate.value;
+            sum += rate.value;
         }
         if (!(sum > 0) || !std::isfinite(sum)) {
             start.message = sum > 0 ? "the numbers add up beyond the number range"
