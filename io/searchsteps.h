@@ -8,9 +8,8 @@
 namespace tarnvale {
 
 // The text of a steps file: the header line "step,x1,x2,x3,f(x3),event", then one line per entry
-// of `record`, oldest first, with its texts as the steps window shows them. A field that holds a
-// comma or a double quote is written in double quotes, each quote in it doubled. Lines end in
-// CR LF, as in the chart data files.
+// of `record`, oldest first, with its texts as the steps window shows them, quoted by CsvField.
+// Lines end in CR LF, as in the chart data files.
 std::string StepsFileText(const std::vector<SearchEntry> &record);
 
 // Writes StepsFileText(record) to `path` (a UTF-8 path) through a temporary file beside it, so
