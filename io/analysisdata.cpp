@@ -1,5 +1,6 @@
 #include "io/analysisdata.h"
 
+#include "core/results.h"
 #include "io/replacefiles.h"
 
 #include <cmath>
@@ -15,9 +16,11 @@ std::string field(const std::optional<double> &value)
     return value && std::isfinite(*value) ? FileNumber(*value) : std::string();
 }
 
-std::string field(const std::optional<std::vector<double>> &values, std::size_t x)
+// Value x of `values`, or nothing where there is none.
+std::string field(const std::vector<double> *values, int x)
 {
-    return values && x < values->size() ? field((*values)[x]) : std::string();
+    const auto i = static_cast<std::size_t>(x);
+    return values && i < values->size() ? field((*values)[i]) : std::string();
 }
 
 } // namespace
@@ -36,7 +39,7 @@ std::string ProjectionFileText(const Projection &projection, int ageClasses)
         const std::optional<std::vector<double>> &shares
             = t < projection.shares.size() ? projection.shares[t] : std::nullopt;
         for (int x = 0; x < ageClasses; ++x)
-            text += "," + field(shares, static_cast<std::size_t>(x));
+            text += "," + field(shares ? &*shares : nullptr, x);
         text += kLineEnd;
     }
     return text;
@@ -44,16 +47,20 @@ std::string ProjectionFileText(const Projection &projection, int ageClasses)
 
 std::string ClassesFileText(const LeslieAnalysis &analysis)
 {
-    std::string text = std::string("\"age,SAD,reproductive value,dlambda/dF,dlambda/ds,"
-                                   "elasticity F,elasticity s\"")
-        + kLineEnd;
+    const std::vector<const ResultField *> columns
+        = ResultsOf(ModelKind::Leslie, ResultKind::PerClass);
+    std::string text = "\"age";
+    for (const ResultField *column : columns)
+        text += std::string(",") + column->label;
+    text += std::string("\"") + kLineEnd;
+    std::vector<ResultValue> values;
+    for (const ResultField *column : columns)
+        values.push_back(ValueOf(*column, analysis));
     for (int x = 0; x < analysis.ageClasses; ++x) {
-        const auto i = static_cast<std::size_t>(x);
-        text += std::to_string(x) + "," + field(analysis.stableAgeDistribution, i) + ","
-            + field(analysis.reproductiveValues, i) + "," + field(analysis.sensitivityFecundity, i)
-            + "," + field(analysis.sensitivitySurvival, i) + ","
-            + field(analysis.elasticityFecundity, i) + "," + field(analysis.elasticitySurvival, i)
-            + kLineEnd;
+        text += std::to_string(x);
+        for (const ResultValue &value : values)
+            text += "," + field(NumbersOf(value), x);
+        text += kLineEnd;
     }
     return text;
 }

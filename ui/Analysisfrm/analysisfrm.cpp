@@ -2,6 +2,7 @@
 
 #include "core/furtheranalysis.h"
 #include "core/numbertext.h"
+#include "core/results.h"
 #include "io/analysisdata.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
@@ -209,13 +210,13 @@ void addRow(QFormLayout *form, QWidget *parent, const QString &caption, QLineEdi
     NameBoxByLabel(box, label);
 }
 
-const char *const kColumnTitles[] = {"Age",
-                                     "SAD",
-                                     "Reproductive value",
-                                     "\u2202\u03bb/\u2202F(x)",
-                                     "\u2202\u03bb/\u2202s(x)",
-                                     "Elasticity to F(x)",
-                                     "Elasticity to s(x)"};
+// The table's columns: the age, then the per-class results.
+const std::vector<const char *> kColumnTitles = [] {
+    std::vector<const char *> titles = {"Age"};
+    for (const ResultField *field : ResultsOf(ModelKind::Leslie, ResultKind::PerClass))
+        titles.push_back(field->title);
+    return titles;
+}();
 
 } // namespace
 
@@ -475,9 +476,9 @@ void Analysisfrm::showComparison(const std::optional<double> &root)
 void Analysisfrm::showClasses()
 {
     const LeslieAnalysis &a = m_analysis;
-    const std::optional<std::vector<double>> *columns[]
-        = {&a.stableAgeDistribution, &a.reproductiveValues,  &a.sensitivityFecundity,
-           &a.sensitivitySurvival,   &a.elasticityFecundity, &a.elasticitySurvival};
+    std::vector<ResultValue> columns;
+    for (const ResultField *field : ResultsOf(ModelKind::Leslie, ResultKind::PerClass))
+        columns.push_back(ValueOf(*field, a));
     grdClasses->setUpdatesEnabled(false);
     grdClasses->clearContents();
     grdClasses->setRowCount(a.ageClasses);
@@ -485,8 +486,8 @@ void Analysisfrm::showClasses()
         auto *age = new QTableWidgetItem(QString::number(x));
         age->setTextAlignment(Qt::AlignCenter);
         grdClasses->setItem(x, 0, age);
-        for (int c = 0; c < static_cast<int>(std::size(columns)); ++c) {
-            const std::optional<std::vector<double>> &values = *columns[c];
+        for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+            const std::vector<double> *values = NumbersOf(columns[static_cast<std::size_t>(c)]);
             // The last class has no survival rate, so nothing stands in its s(x) columns.
             QString text = QStringLiteral("undefined");
             if (values)
