@@ -297,6 +297,12 @@ LeslieTable LeslieTableFrom(const AnalysisState &state, const CellTexts &cells)
             table.survival.push_back(CellNumber(cells, cell));
         return table;
     }
+    return LeslieTableOfData(state);
+}
+
+LeslieTable LeslieTableOfData(const AnalysisState &state)
+{
+    LeslieTable table;
     if (!state.hasLifeTable())
         return table;
     const int last = *state.LastAgeClass;

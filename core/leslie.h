@@ -26,6 +26,11 @@ struct LeslieTable
 // from their texts. Empty (no class) in data-file mode without a table.
 LeslieTable LeslieTableFrom(const AnalysisState &state, const CellTexts &cells);
 
+// The life table the state holds from a data file: classes 0 ... LastAgeClass of Fecundity and
+// Survival, as LeslieTableFrom reads them in data-file mode whatever DataLoaded says. Empty
+// without a table.
+LeslieTable LeslieTableOfData(const AnalysisState &state);
+
 // Why `table` cannot be analysed, naming the first class at fault ("age class 2: the survival
 // rate -0.5 is negative"), or nothing when it can: at least one class, n - 1 survival rates, and
 // every value a finite number >= 0. A survival rate above 1 is accepted as it stands.

@@ -514,4 +514,14 @@ ReadResult ReadLifeTable(AnalysisState &state, const std::string &path, TableFor
     return ReadLifeTable(state, in, path, format);
 }
 
+LifeTableRead ReadLeslieTable(const std::string &path, TableFormat format)
+{
+    // The reader stores into the columns of a state; a fresh one holds nothing of another file.
+    AnalysisState columns;
+    const ReadResult read = ReadLifeTable(columns, path, format);
+    if (!read.ok)
+        return {false, {}, read.message};
+    return {true, LeslieTableOfData(columns), {}};
+}
+
 } // namespace tarnvale

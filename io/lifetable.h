@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/leslie.h"
 #include "core/state.h"
 
 #include <cstddef>
@@ -70,5 +71,15 @@ ReadResult ReadLifeTable(AnalysisState &state, const std::string &path, TableFor
 // records are read: the rest of the file is never looked at.
 ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::string &name,
                          TableFormat format);
+
+// A life table read from a file on its own, outside any window's state: the command line's
+// inputs. `table` holds classes 0 ... the last of the file; `message` as ReadLifeTable gives it.
+struct LifeTableRead
+{
+    bool ok = false;
+    LeslieTable table;
+    std::string message;
+};
+LifeTableRead ReadLeslieTable(const std::string &path, TableFormat format);
 
 } // namespace tarnvale

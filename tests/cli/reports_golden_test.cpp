@@ -29,23 +29,22 @@ std::string replaceAll(std::string text, const std::string &from, const std::str
 // Each invocation is its arguments; the recording keeps them tab-separated.
 std::vector<std::vector<std::string>> invocations()
 {
-    const std::vector<std::pair<std::string, std::string>> files
-        = {{"A", "ExampleA-1.txt"},          {"A", "ExampleA-2.txt"},
-           {"A", "ExampleA-Bernardelli.txt"}, {"B", "ExampleB.txt"},
-           {"B", "ExampleB-Barnacle.txt"},    {"B", "ExampleB-RiceWeevil.txt"}};
-    const std::vector<std::string> matrices
-        = {"0 1 2 1; 0.5 0 0 0; 0 1 0 0; 0 0 0.5 0", "0 0 6; 0.5 0 0; 0 0.33333333333333331 0",
-           "1.5",
-           "0 0; 0.5 0",
-           "0, 2.5, 1e-3; 0.25, 0, 0; 0 0.5 0",
-           "0 4 3; 0.5 0 0; 0 0.25 0",
-           "1e300 1e300; 1e300 0",
-           "0 1; -0.5 0",
-           "0 1; 0.5 0.5",
-           "1 2; 3",
-           ""};
-    const std::vector<std::vector<std::string>> options
-        = {{}, {"--steps", "12"}, {"--steps", "40", "--start", "sad"}, {"--steps=3", "--start=first"}};
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"A", "ExampleA-1.txt"}, {"A", "ExampleA-2.txt"},        {"A", "ExampleA-Bernardelli.txt"},
+        {"B", "ExampleB.txt"},   {"B", "ExampleB-Barnacle.txt"}, {"B", "ExampleB-RiceWeevil.txt"}};
+    const std::vector<std::string> matrices = {"0 1 2 1; 0.5 0 0 0; 0 1 0 0; 0 0 0.5 0",
+                                               "0 0 6; 0.5 0 0; 0 0.33333333333333331 0",
+                                               "1.5",
+                                               "0 0; 0.5 0",
+                                               "0, 2.5, 1e-3; 0.25, 0, 0; 0 0.5 0",
+                                               "0 4 3; 0.5 0 0; 0 0.25 0",
+                                               "1e300 1e300; 1e300 0",
+                                               "0 1; -0.5 0",
+                                               "0 1; 0.5 0.5",
+                                               "1 2; 3",
+                                               ""};
+    const std::vector<std::vector<std::string>> options = {
+        {}, {"--steps", "12"}, {"--steps", "40", "--start", "sad"}, {"--steps=3", "--start=first"}};
     std::vector<std::vector<std::string>> all;
     for (const char *output : {"", "--json", "--csv"}) {
         for (const auto &option : options) {
@@ -68,7 +67,8 @@ std::vector<std::vector<std::string>> invocations()
             mixed.insert(mixed.end(),
                          {"--matrix", matrices[0], "--format", "B", kPlaceholder + "/ExampleB.txt",
                           kPlaceholder + "/missing.txt", "--matrix", matrices[7], "--format", "A",
-                          kPlaceholder + "/ExampleA-1.txt", "--", kPlaceholder + "/ExampleA-2.txt"});
+                          kPlaceholder + "/ExampleA-1.txt", "--",
+                          kPlaceholder + "/ExampleA-2.txt"});
             all.push_back(mixed);
         }
     }

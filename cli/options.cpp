@@ -1,0 +1,196 @@
+#include "cli/options.h"
+
+#include <charconv>
+
+namespace tarnvale::cli {
+
+const char *const kUsage
+    = "usage: tarnvale --report [--json | --csv] [--steps T [--start equal|first|sad]]\n"
+      "                (--format A|B FILE... | --matrix \"ROW; ROW; ...\")...\n"
+      "       tarnvale --help\n";
+
+const char *const kHelp
+    = "\n"
+      "Analyses age-classified populations without opening a window: lambda1 (the dominant root\n"
+      "of sum l(x) F(x) lambda^-(x+1) = 1), r, R0, T, the doubling time, the birth, survival and\n"
+      "death rates at the stable age distribution (SAD), the SAD, the reproductive values, the\n"
+      "sensitivities and elasticities of lambda1, |lambda2|, the damping ratio and the period.\n"
+      "\n"
+      "  --report         report on the inputs (needed for every report)\n"
+      "  --format A|B     the files that follow are life tables of format A (age, f(x), s(x))\n"
+      "                   or format B (age, l(x), m(x))\n"
+      "  --matrix TEXT    a square Leslie matrix of 1 to 201 rows: rows separated by \";\",\n"
+      "                   entries by blanks or commas\n"
+      "  --json           one JSON array with one object per input\n"
+      "  --csv            a header line and one line of the scalar results per input\n"
+      "                   (default: a readable text report)\n"
+      "  --steps T        add the projection n(t + 1) = A n(t) over T steps (1 to 1000)\n"
+      "  --start S        the projection's start vector: equal (default), first (all in age\n"
+      "                   class 0) or sad\n"
+      "  --help           print this text\n"
+      "\n"
+      "An input that cannot be analysed is named on standard error; the others are reported.\n"
+      "Exit status: 0 every input reported, 1 an input refused, 2 a usage error.\n";
+
+namespace {
+
+// What the parser knows besides the options: the format of the files that follow.
+struct Parsing
+{
+    Options &options;
+    std::optional<TableFormat> format;
+};
+
+// An option's effect; returns the message of a usage error, or nothing.
+using Apply = std::optional<std::string> (*)(Parsing &, const std::string &value);
+
+struct OptionRule
+{
+    const char *name;
+    bool takesValue;
+    Apply apply;
+};
+
+std::optional<int> stepCount(const std::string &text)
+{
+    if (text.empty() || text.size() > 4)
+        return std::nullopt;
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1
+        || value > kMaxProjectionSteps)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> setOutput(Parsing &p, Output output)
+{
+    if (p.options.outputGiven && p.options.output != output)
+        return "--json and --csv cannot be combined";
+    p.options.output = output;
+    p.options.outputGiven = true;
+    return std::nullopt;
+}
+
+const OptionRule kRules[] = {
+    {"--help", false,
+     [](Parsing &p, const std::string &) -> std::optional<std::string> {
+         p.options.help = true;
+         return std::nullopt;
+     }},
+    {"--report", false,
+     [](Parsing &p, const std::string &) -> std::optional<std::string> {
+         p.options.report = true;
+         return std::nullopt;
+     }},
+    {"--json", false, [](Parsing &p, const std::string &) { return setOutput(p, Output::Json); }},
+    {"--csv", false, [](Parsing &p, const std::string &) { return setOutput(p, Output::Csv); }},
+    {"--format", true,
+     [](Parsing &p, const std::string &value) -> std::optional<std::string> {
+         if (value == "A")
+             p.format = TableFormat::A;
+         else if (value == "B")
+             p.format = TableFormat::B;
+         else
+             return "--format takes A or B, not \"" + value + "\"";
+         return std::nullopt;
+     }},
+    {"--matrix", true,
+     [](Parsing &p, const std::string &value) -> std::optional<std::string> {
+         p.options.inputs.push_back({true, value, TableFormat::A});
+         return std::nullopt;
+     }},
+    {"--steps", true,
+     [](Parsing &p, const std::string &value) -> std::optional<std::string> {
+         const std::optional<int> steps = stepCount(value);
+         if (!steps)
+             return "--steps takes a whole number from 1 to 1000, not \"" + value + "\"";
+         if (p.options.steps && *p.options.steps != *steps)
+             return "--steps is given twice";
+         p.options.steps = steps;
+         return std::nullopt;
+     }},
+    {"--start", true,
+     [](Parsing &p, const std::string &value) -> std::optional<std::string> {
+         std::optional<StartChoice> start;
+         if (value == "equal")
+             start = StartChoice::Equal;
+         else if (value == "first")
+             start = StartChoice::FirstClass;
+         else if (value == "sad")
+             start = StartChoice::Stable;
+         else
+             return "--start takes equal, first or sad, not \"" + value + "\"";
+         if (p.options.start && *p.options.start != *start)
+             return "--start is given twice";
+         p.options.start = start;
+         p.options.startText = value;
+         return std::nullopt;
+     }},
+};
+
+const OptionRule *ruleNamed(const std::string &name)
+{
+    for (const OptionRule &rule : kRules)
+        if (name == rule.name)
+            return &rule;
+    return nullptr;
+}
+
+} // namespace
+
+ParsedOptions ParseOptions(int argc, char **argv)
+{
+    ParsedOptions parsed;
+    Options &options = parsed.options;
+    Parsing parsing {options, std::nullopt};
+    auto fail = [&parsed](std::string message) {
+        parsed.message = std::move(message);
+        return parsed;
+    };
+    bool onlyFiles = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!onlyFiles && argument == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        if (onlyFiles || argument.rfind("--", 0) != 0) {
+            if (!parsing.format)
+                return fail("the file " + argument + " needs --format A or --format B before it");
+            options.inputs.push_back({false, argument, *parsing.format});
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        std::optional<std::string> value;
+        if (equals != std::string::npos)
+            value = argument.substr(equals + 1);
+        const OptionRule *rule = ruleNamed(name);
+        if (rule && rule->takesValue && !value) {
+            if (i + 1 >= argc)
+                return fail(name + " needs a value");
+            value = argv[++i];
+        }
+        if ((!rule || !rule->takesValue) && value)
+            return fail(name + " takes no value");
+        if (!rule)
+            return fail("unknown option " + name);
+        if (std::optional<std::string> error = rule->apply(parsing, value.value_or("")))
+            return fail(std::move(*error));
+    }
+    if (options.help) {
+        parsed.ok = true;
+        return parsed;
+    }
+    if (!options.report)
+        return fail("nothing to do: give --report");
+    if (options.inputs.empty())
+        return fail("no input: give --format A|B FILE... or --matrix TEXT");
+    if (options.start && !options.steps)
+        return fail("--start needs --steps");
+    parsed.ok = true;
+    return parsed;
+}
+
+} // namespace tarnvale::cli

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/projection.h"
+#include "io/lifetable.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnvale::cli {
+
+enum class Output { Text, Json, Csv };
+
+// One input of a report, in the order given: a file of a format, or a matrix text.
+struct Input
+{
+    bool matrix = false;
+    std::string text; // the file name, or the matrix text
+    TableFormat format = TableFormat::A;
+};
+
+struct Options
+{
+    bool help = false;
+    bool report = false;
+    Output output = Output::Text;
+    bool outputGiven = false;
+    std::optional<int> steps;
+    std::optional<StartChoice> start;
+    std::string startText; // as given, for the text report
+    std::vector<Input> inputs;
+};
+
+// The options, or the message of a usage error ("--steps is given twice").
+struct ParsedOptions
+{
+    bool ok = false;
+    Options options;
+    std::string message;
+};
+
+// Reads argv[1 ...]. Options take their value as "--name=value" or as the next argument; an
+// argument that does not begin with "--", and every argument after "--", is a file of the last
+// --format given.
+ParsedOptions ParseOptions(int argc, char **argv);
+
+// The usage lines printed before a usage error's hint, and the whole --help text.
+extern const char *const kUsage;
+extern const char *const kHelp;
+
+} // namespace tarnvale::cli
