@@ -458,24 +458,30 @@ LeslieParse ParseLeslieMatrix(const std::string &text)
     return result;
 }
 
-LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
-{
-    LeslieAnalysis analysis;
-    analysis.ageClasses = table.ageClasses();
-    if (CheckLeslieTable(table))
-        return analysis;
-    const std::size_t n = table.fecundity.size();
-    const std::vector<double> logL = logSurvivorship(table);
+namespace {
 
-    // a(x) = ln l(x) F(x); k the last class that reproduces.
-    std::vector<double> a(n, kMinusInfinity);
-    std::optional<std::size_t> last;
-    int period = 0;
+// The terms of the Euler-Lotka sum, which every step of the analysis starts from.
+struct LotkaTerms
+{
+    std::vector<double> logL; // ln l(x)
+    std::vector<double> a; // ln l(x) F(x), -infinity where it is 0
+    std::optional<std::size_t> last; // the last class that reproduces
+    int period = 0; // gcd of the ages x + 1 of the reproducing classes
+    double r0 = 0.0;
+    bool summed = false; // R0 was summed directly, not from the logarithms
+};
+
+LotkaTerms lotkaTerms(const LeslieTable &table)
+{
+    LotkaTerms terms;
+    const std::size_t n = table.fecundity.size();
+    terms.logL = logSurvivorship(table);
+    terms.a.assign(n, kMinusInfinity);
     for (std::size_t x = 0; x < n; ++x) {
-        if (table.fecundity[x] > 0 && logL[x] != kMinusInfinity) {
-            a[x] = logL[x] + std::log(table.fecundity[x]);
-            last = x;
-            period = std::gcd(period, static_cast<int>(x + 1));
+        if (table.fecundity[x] > 0 && terms.logL[x] != kMinusInfinity) {
+            terms.a[x] = terms.logL[x] + std::log(table.fecundity[x]);
+            terms.last = x;
+            terms.period = std::gcd(terms.period, static_cast<int>(x + 1));
         }
     }
 
@@ -489,46 +495,47 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
         product *= table.survival[x];
         r0 += product * table.fecundity[x + 1];
     }
-    const bool summed = std::all_of(logL.begin(), logL.end(), [](double logLx) {
+    terms.summed = std::all_of(terms.logL.begin(), terms.logL.end(), [](double logLx) {
         return logLx == kMinusInfinity || std::fabs(logLx) < 700.0;
     });
-    if (!summed) {
+    if (!terms.summed) {
         double logR0 = kMinusInfinity;
-        for (double ax : a)
+        for (double ax : terms.a)
             logR0 = logAdd(logR0, ax);
         r0 = std::exp(logR0);
     }
-    analysis.netReproductiveRate = finite(r0);
+    terms.r0 = r0;
+    return terms;
+}
 
-    if (!last) {
-        // No class reproduces: every eigenvalue is 0 and nothing that divides by lambda1 exists.
-        analysis.lambda = 0.0;
-        analysis.eigenvalues.assign(n, 0.0);
-        if (n > 1)
-            analysis.secondModulus = 0.0;
-        return analysis;
-    }
-    analysis.period = period;
-
-    const double u = summed && r0 == 1.0 ? 0.0 : logLambdaOf(a);
+// lambda1 as u = ln lambda1, with r, the doubling time and T; empty where lambda1 leaves the
+// double range.
+std::optional<double> dominantRoot(LeslieAnalysis &analysis, const LotkaTerms &terms)
+{
+    const double u = terms.summed && terms.r0 == 1.0 ? 0.0 : logLambdaOf(terms.a);
     const double lambda = std::exp(u);
-    if (!(lambda > 0) || !std::isfinite(lambda)) {
-        analysis.eigenvalues.clear();
-        return analysis;
-    }
+    if (!(lambda > 0) || !std::isfinite(lambda))
+        return std::nullopt;
     analysis.lambda = lambda;
     analysis.intrinsicRate = u;
     if (u != 0) {
         analysis.doublingTime = finite(std::log(2.0) / u);
-        if (r0 > 0 && std::isfinite(r0))
-            analysis.generationTime = finite(std::log(r0) / u);
+        if (terms.r0 > 0 && std::isfinite(terms.r0))
+            analysis.generationTime = finite(std::log(terms.r0) / u);
     }
+    return u;
+}
 
-    // SAD: w(x) proportional to l(x) / lambda1^x, formed on a logarithmic scale.
+// The SAD w(x), proportional to l(x) / lambda1^x, and the rates at it. Returns ln w(x) before
+// it is scaled to sum 1, and the logarithm of that sum.
+std::pair<std::vector<double>, double> stableDistribution(LeslieAnalysis &analysis,
+                                                          const LotkaTerms &terms, double u)
+{
+    const std::size_t n = terms.logL.size();
     std::vector<double> logW(n);
     double logWSum = kMinusInfinity;
     for (std::size_t x = 0; x < n; ++x) {
-        logW[x] = logL[x] - static_cast<double>(x) * u;
+        logW[x] = terms.logL[x] - static_cast<double>(x) * u;
         logWSum = logAdd(logWSum, logW[x]);
     }
     std::vector<double> w(n);
@@ -536,14 +543,20 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
         w[x] = std::exp(logW[x] - logWSum);
     analysis.stableAgeDistribution = finiteArray(w);
     if (analysis.stableAgeDistribution) {
+        const double lambda = *analysis.lambda;
         const double birth = lambda * w[0];
         analysis.birthRate = finite(birth);
         analysis.survivalRate = finite(lambda - birth);
         analysis.deathRate = finite(1 - (lambda - birth));
     }
+    return {std::move(logW), logWSum};
+}
 
-    // Reproductive values from v(x) = (F(x) + s(x) v(x + 1)) / lambda1, also in logarithms, then
-    // scaled to v(0) = 1.
+// Reproductive values from v(x) = (F(x) + s(x) v(x + 1)) / lambda1, in logarithms, then scaled
+// to v(0) = 1. Returns ln v(x) before the scaling.
+std::vector<double> reproductiveValues(LeslieAnalysis &analysis, const LeslieTable &table, double u)
+{
+    const std::size_t n = table.fecundity.size();
     std::vector<double> logV(n);
     for (std::size_t i = n; i-- > 0;) {
         double logSum = table.fecundity[i] > 0 ? std::log(table.fecundity[i]) : kMinusInfinity;
@@ -555,10 +568,16 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
     for (std::size_t x = 0; x < n; ++x)
         v[x] = logV[x] == kMinusInfinity ? 0.0 : std::exp(logV[x] - logV[0]);
     analysis.reproductiveValues = finiteArray(v);
+    return logV;
+}
 
-    // The sensitivities v(0) w(x) / <v, w> and v(x + 1) w(x) / <v, w>, from logarithms: w(x)
-    // and v(x) may each lie beyond the double range or in its subnormal end, where they keep
-    // only a few bits, while their products do not.
+// The sensitivities v(0) w(x) / <v, w> and v(x + 1) w(x) / <v, w>, from logarithms: w(x) and
+// v(x) may each lie beyond the double range or in its subnormal end, where they keep only a few
+// bits, while their products do not.
+void sensitivities(LeslieAnalysis &analysis, const std::vector<double> &logW, double logWSum,
+                   const std::vector<double> &logV)
+{
+    const std::size_t n = logW.size();
     double logVw = kMinusInfinity;
     for (std::size_t x = 0; x < n; ++x)
         logVw = logAdd(logVw, logV[x] - logV[0] + logW[x] - logWSum);
@@ -570,16 +589,21 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
     }
     analysis.sensitivityFecundity = finiteArray(sf);
     analysis.sensitivitySurvival = finiteArray(ss);
+}
 
-    // c(x) = l(x) F(x) / lambda1^(x + 1), the terms of the Euler-Lotka sum, as the solver scales
-    // them. With their mean age T the elasticity of F(x) is c(x) / T and that of s(x) the sum of
-    // c(y) over y > x, divided by T: they sum to 1 whatever the rounding of the terms, which for
-    // rates far from 1 is that of ln lambda1 times the age, and the rounding of lambda1 itself,
-    // which in the subnormal range keeps only a few bits, does not enter.
+// c(x) = l(x) F(x) / lambda1^(x + 1), the terms of the Euler-Lotka sum, as the solver scales
+// them. With their mean age T the elasticity of F(x) is c(x) / T and that of s(x) the sum of
+// c(y) over y > x, divided by T: they sum to 1 whatever the rounding of the terms, which for
+// rates far from 1 is that of ln lambda1 times the age, and the rounding of lambda1 itself,
+// which in the subnormal range keeps only a few bits, does not enter. Returns c(0 ... last).
+std::vector<double> elasticities(LeslieAnalysis &analysis, const LotkaTerms &terms, double u)
+{
+    const std::size_t n = terms.a.size();
     std::vector<double> c(n, 0.0);
     double meanAge = 0.0;
-    for (std::size_t x = 0; x <= *last; ++x) {
-        c[x] = a[x] == kMinusInfinity ? 0.0 : std::exp(a[x] - static_cast<double>(x + 1) * u);
+    for (std::size_t x = 0; x <= *terms.last; ++x) {
+        c[x] = terms.a[x] == kMinusInfinity ? 0.0
+                                            : std::exp(terms.a[x] - static_cast<double>(x + 1) * u);
         meanAge += static_cast<double>(x + 1) * c[x];
     }
     std::vector<double> ef(n), es(n - 1);
@@ -592,12 +616,19 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
     }
     analysis.elasticityFecundity = finiteArray(ef);
     analysis.elasticitySurvival = finiteArray(es);
+    c.resize(*terms.last + 1);
+    return c;
+}
 
-    // Eigenvalues: the reproducing block, in units of lambda1; the classes after it add zeros.
-    c.resize(*last + 1);
+// Every eigenvalue, |lambda2| and the damping ratio, from the reproducing block in units of
+// lambda1 (`c`, its companion polynomial); the classes after it add zeros.
+void eigenvalues(LeslieAnalysis &analysis, const std::vector<double> &c, int period)
+{
+    const std::size_t n = static_cast<std::size_t>(analysis.ageClasses);
+    const double lambda = *analysis.lambda;
     std::vector<std::complex<double>> relative = relativeEigenvalues(c);
     if (relative.size() != c.size())
-        return analysis;
+        return;
     // The dominant one is 1 in these units; it is replaced by lambda1 itself.
     const auto dominant = std::min_element(relative.begin(), relative.end(),
                                            [](std::complex<double> p, std::complex<double> q) {
@@ -617,7 +648,7 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
     analysis.eigenvalues.resize(n, 0.0);
 
     if (n == 1)
-        return analysis;
+        return;
     double second = relative.empty() ? 0.0 : std::abs(relative.front());
     if (period > 1)
         second = 1.0;
@@ -626,6 +657,35 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
     analysis.secondModulus = finite(second * lambda);
     if (second > 0)
         analysis.dampingRatio = period > 1 ? 1.0 : 1.0 / second;
+}
+
+} // namespace
+
+LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
+{
+    LeslieAnalysis analysis;
+    analysis.ageClasses = table.ageClasses();
+    if (CheckLeslieTable(table))
+        return analysis;
+    const LotkaTerms terms = lotkaTerms(table);
+    analysis.netReproductiveRate = finite(terms.r0);
+    if (!terms.last) {
+        // No class reproduces: every eigenvalue is 0 and nothing that divides by lambda1 exists.
+        const std::size_t n = table.fecundity.size();
+        analysis.lambda = 0.0;
+        analysis.eigenvalues.assign(n, 0.0);
+        if (n > 1)
+            analysis.secondModulus = 0.0;
+        return analysis;
+    }
+    analysis.period = terms.period;
+    const std::optional<double> u = dominantRoot(analysis, terms);
+    if (!u)
+        return analysis;
+    const auto [logW, logWSum] = stableDistribution(analysis, terms, *u);
+    const std::vector<double> logV = reproductiveValues(analysis, table, *u);
+    sensitivities(analysis, logW, logWSum, logV);
+    eigenvalues(analysis, elasticities(analysis, terms, *u), terms.period);
     return analysis;
 }
 
