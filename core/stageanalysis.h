@@ -14,6 +14,7 @@ namespace tarnvale {
 struct StageAnalysis
 {
     int stages = 0; // n
+    std::vector<std::string> names; // the model's stage names, empty when it has none
 
     // lambda1, the dominant eigenvalue of A (its spectral radius, real and >= 0), r = ln lambda1
     // and the doubling time ln 2 / r (empty where r = 0 or lambda1 = 0).
