@@ -25,6 +25,13 @@ std::optional<double> finite(double value)
     return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
+// The power of 2 at or below x > 0: dividing by it and multiplying back is exact, so that a
+// diagonal entry that is an eigenvalue comes back to the last bit.
+double powerOfTwoScale(double x)
+{
+    return std::ldexp(1.0, std::ilogb(x));
+}
+
 bool allFinite(const std::vector<double> &values)
 {
     return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
@@ -275,21 +282,20 @@ Perron perronOf(const Matrix &b, double shift)
 // is the largest of the classes' Perron roots.
 struct ClassSpectrum
 {
-    double radius = 0; // scaled, as b
+    double radius = 0;
     int period = 0; // 0: no cycle
-    std::vector<Complex> eigenvalues; // scaled
+    std::vector<Complex> eigenvalues;
     Perron perron; // two or more stages only
 };
 
 struct Spectrum
 {
-    double scale = 0; // the largest entry of A; b = A / scale
-    Matrix b;
+    Matrix a;
     Graph graph;
     Classes classes;
     std::vector<ClassSpectrum> perClass;
     bool eigenvaluesFound = true;
-    double lambda = 0; // scaled
+    double lambda = 0;
     std::vector<int> basic; // the classes whose Perron root is lambda1
 };
 
@@ -374,12 +380,8 @@ Spectrum spectrumOf(const SquareMatrix &a, bool withEigenvalues)
 {
     Spectrum s;
     const int n = a.n;
-    s.scale = *std::max_element(a.values.begin(), a.values.end());
-    s.b = Matrix::Zero(n, n);
-    if (s.scale > 0)
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j)
-                s.b(i, j) = a.at(i, j) / s.scale;
+    s.a = Eigen::Map<const Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>>(
+        a.values.data(), n, n);
     s.graph = graphOf(a);
     s.classes = classesOf(s.graph);
     const std::vector<int> periods = periodsOf(s.graph, s.classes);
@@ -389,13 +391,13 @@ Spectrum spectrumOf(const SquareMatrix &a, bool withEigenvalues)
         const std::vector<int> &members = s.classes.members[k];
         c.period = periods[k];
         if (members.size() == 1) {
-            c.radius = s.b(members[0], members[0]);
+            c.radius = s.a(members[0], members[0]);
             c.eigenvalues.assign(1, c.radius);
             continue;
         }
-        Matrix block = s.b(members, members);
+        Matrix block = s.a(members, members);
         const Vector d = balance(block);
-        const double blockScale = block.maxCoeff();
+        const double blockScale = powerOfTwoScale(block.maxCoeff());
         block /= blockScale;
         c.perron = perronOf(block, perronShift(block));
         c.radius = c.perron.radius * blockScale;
@@ -466,7 +468,7 @@ void placePeripheralEigenvalues(ClassSpectrum &c)
 Vector rightVector(const Spectrum &s, int start)
 {
     const Classes &classes = s.classes;
-    Vector w = Vector::Zero(s.b.rows());
+    Vector w = Vector::Zero(s.a.rows());
     const std::vector<int> &first = classes.members[static_cast<std::size_t>(start)];
     for (std::size_t t = 0; t < first.size(); ++t)
         w(first[t]) = first.size() == 1 ? 1.0
@@ -482,15 +484,16 @@ Vector rightVector(const Spectrum &s, int start)
                 const int from = classes.of[static_cast<std::size_t>(j)];
                 if (from != k && reached[static_cast<std::size_t>(from)]) {
                     reached[static_cast<std::size_t>(k)] = 1;
-                    inflow(static_cast<Eigen::Index>(t)) += s.b(members[t], j) * w(j);
+                    inflow(static_cast<Eigen::Index>(t)) += s.a(members[t], j) * w(j);
                 }
             }
         }
         if (!reached[static_cast<std::size_t>(k)])
             continue;
         const Matrix m
-            = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.b(members, members);
-        const Vector part = m.partialPivLu().solve(inflow).cwiseAbs();
+            = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.a(members, members);
+        const double scale = powerOfTwoScale(m.cwiseAbs().maxCoeff());
+        const Vector part = (m / scale).partialPivLu().solve(inflow / scale).cwiseAbs();
         w(members) = part;
         // Keep far from overflow along a long chain of slowly draining classes.
         const double top = part.maxCoeff();
@@ -505,7 +508,7 @@ Vector rightVector(const Spectrum &s, int start)
 Vector leftVector(const Spectrum &s, int start)
 {
     const Classes &classes = s.classes;
-    Vector v = Vector::Zero(s.b.rows());
+    Vector v = Vector::Zero(s.a.rows());
     const std::vector<int> &first = classes.members[static_cast<std::size_t>(start)];
     for (std::size_t t = 0; t < first.size(); ++t)
         v(first[t]) = first.size() == 1
@@ -521,15 +524,16 @@ Vector leftVector(const Spectrum &s, int start)
                 const int to = classes.of[static_cast<std::size_t>(i)];
                 if (to != k && reaching[static_cast<std::size_t>(to)]) {
                     reaching[static_cast<std::size_t>(k)] = 1;
-                    inflow(static_cast<Eigen::Index>(t)) += v(i) * s.b(i, members[t]);
+                    inflow(static_cast<Eigen::Index>(t)) += v(i) * s.a(i, members[t]);
                 }
             }
         }
         if (!reaching[static_cast<std::size_t>(k)])
             continue;
         const Matrix m
-            = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.b(members, members);
-        const Vector part = m.transpose().partialPivLu().solve(inflow).cwiseAbs();
+            = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.a(members, members);
+        const double scale = powerOfTwoScale(m.cwiseAbs().maxCoeff());
+        const Vector part = (m / scale).transpose().partialPivLu().solve(inflow / scale).cwiseAbs();
         v(members) = part;
         const double top = part.maxCoeff();
         if (top > 1e150)
@@ -551,6 +555,48 @@ struct CompensatedSum
     }
     double value() const { return sum + compensation; }
 };
+
+// A product of factors that may each lie anywhere in the double range, kept as a mantissa and a
+// binary exponent, so that it neither over- nor underflows before its quotient is formed.
+struct Scaled
+{
+    double mantissa = 0;
+    int exponent = 0;
+};
+
+Scaled scaledProduct(std::initializer_list<double> factors)
+{
+    Scaled product {1.0, 0};
+    for (double factor : factors) {
+        int exponent = 0;
+        product.mantissa *= std::frexp(factor, &exponent);
+        product.exponent += exponent;
+    }
+    return product;
+}
+
+// The sum of such products, each scaled to the largest before it is added (a term that then
+// underflows is below the rounding of the sum).
+Scaled scaledSum(const std::vector<Scaled> &terms)
+{
+    Scaled sum {0.0, std::numeric_limits<int>::min()};
+    for (const Scaled &term : terms)
+        if (term.mantissa != 0)
+            sum.exponent = std::max(sum.exponent, term.exponent);
+    if (sum.exponent == std::numeric_limits<int>::min())
+        return {0.0, 0};
+    CompensatedSum total;
+    for (const Scaled &term : terms)
+        total.add(std::ldexp(term.mantissa, term.exponent - sum.exponent));
+    sum.mantissa = total.value();
+    return sum;
+}
+
+// p / q as a double (0 or infinity where it lies beyond the range).
+double quotient(const Scaled &p, const Scaled &q)
+{
+    return std::ldexp(p.mantissa / q.mantissa, p.exponent - q.exponent);
+}
 
 // ----- R0 and the fundamental matrix -----
 
@@ -624,8 +670,8 @@ Reproduction reproductionOf(const StageModel &model)
         }
     }
     const Eigen::PartialPivLU<Matrix> lu(iMinusU);
-    // The stages that receive offspring, and F + C on their rows, scaled to a largest entry of
-    // 1 so that no product leaves the range before the scale returns.
+    // The stages that receive offspring, and F + C, to be scaled by a power of 2 to entries
+    // below 2 so that no product leaves the range before the scale returns.
     Matrix births = Matrix::Zero(n, n);
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
@@ -634,7 +680,7 @@ Reproduction reproductionOf(const StageModel &model)
     for (int i = 0; i < n; ++i)
         if (births.row(i).maxCoeff() > 0)
             receiving.push_back(i);
-    const double birthScale = births.maxCoeff();
+    const double birthScale = receiving.empty() ? 1.0 : powerOfTwoScale(births.maxCoeff());
 
     Matrix columns; // N's columns of the receiving stages
     Vector expectancy;
@@ -708,7 +754,7 @@ std::optional<double> DominantEigenvalue(const SquareMatrix &a)
     if (!usable(a))
         return std::nullopt;
     const Spectrum s = spectrumOf(a, false);
-    return finite(s.lambda * s.scale);
+    return finite(s.lambda);
 }
 
 MatrixStructure StructureOf(const SquareMatrix &a)
@@ -745,7 +791,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
     analysis.whyNoR0 = reproduction.why;
 
     Spectrum s = spectrumOf(model.a, true);
-    const std::optional<double> lambda = finite(s.lambda * s.scale);
+    const std::optional<double> lambda = finite(s.lambda);
     if (!lambda)
         return analysis;
     analysis.lambda = lambda;
@@ -761,7 +807,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
                 if (first && k == (s.basic.empty() ? -1 : s.basic.front()) && e == c.radius)
                     first = false;
                 else
-                    others.push_back(e * s.scale);
+                    others.push_back(e);
             }
         }
         std::sort(others.begin(), others.end(), [](Complex p, Complex q) {
@@ -800,7 +846,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
 
     if (*lambda == 0)
         return analysis;
-    const double logLambda = std::log(s.lambda) + std::log(s.scale);
+    const double logLambda = std::log(s.lambda);
     analysis.intrinsicRate = finite(logLambda);
     if (logLambda != 0)
         analysis.doublingTime = finite(std::log(2.0) / logLambda);
@@ -863,29 +909,33 @@ StageAnalysis AnalyseStage(const StageModel &model)
     if (!simple || !analysis.stableDistribution || !analysis.reproductiveValues)
         return analysis;
 
-    // S = v w' / <v, w> and E(i, j) = v(i) a(i, j) w(j) / (lambda1 <v, w>) from the vectors
-    // scaled to a largest entry of 1 (both are free of the scale of A). The elasticities are
-    // divided by the sum of their own numerators, which is lambda1 <v, w> up to the product of
-    // the vectors' errors, so that they sum to 1 within the rounding of that sum.
-    const double product = v.dot(w);
-    const double condition = v.norm() * w.norm() / product;
-    if (!(product > 0) || !std::isfinite(condition))
+    // S = v w' / <v, w> and E(i, j) = v(i) a(i, j) w(j) / (lambda1 <v, w>), free of the scale
+    // of v and w. Where the rates span hundreds of orders of magnitude so do v and w, and a
+    // product such as v(i) w(j) may underflow on its way to a quotient that does not; so each
+    // product is carried as a mantissa and an exponent. The elasticities are divided by the sum
+    // of their own numerators, which is lambda1 <v, w> up to the product of the vectors'
+    // errors, so that they sum to 1 within the rounding of that sum.
+    std::vector<Scaled> terms;
+    for (int i = 0; i < n; ++i)
+        terms.push_back(scaledProduct({v(i), w(i)}));
+    const Scaled product = scaledSum(terms);
+    const double condition = std::ldexp(v.norm() * w.norm() / product.mantissa, -product.exponent);
+    if (!(product.mantissa > 0) || !std::isfinite(condition))
         return analysis;
     analysis.conditionNumber = condition;
+    terms.clear();
     SquareMatrix sensitivity(n), elasticity(n);
-    CompensatedSum total;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
-            sensitivity.at(i, j) = v(i) * w(j) / product;
-            elasticity.at(i, j) = v(i) * s.b(i, j) * w(j);
-            total.add(elasticity.at(i, j));
+            sensitivity.at(i, j) = quotient(scaledProduct({v(i), w(j)}), product);
+            terms.push_back(scaledProduct({v(i), s.a(i, j), w(j)}));
         }
-    const double sum = total.value();
-    for (double &e : elasticity.values)
-        e /= sum;
+    const Scaled total = scaledSum(terms);
+    for (std::size_t e = 0; e < terms.size(); ++e)
+        elasticity.values[e] = quotient(terms[e], total);
     if (allFinite(sensitivity.values))
         analysis.sensitivity = std::move(sensitivity);
-    if (sum > 0 && allFinite(elasticity.values))
+    if (total.mantissa > 0 && allFinite(elasticity.values))
         analysis.elasticity = std::move(elasticity);
     return analysis;
 }
