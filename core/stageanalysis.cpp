@@ -222,12 +222,13 @@ struct Perron
 // The Perron root of a non-negative irreducible block b of two or more stages, from `shift`, an
 // estimate of it (perronShift).
 //
-// An eigenvalue solver's values are backward stable for b as a whole: their error is about
-// eps ||b|| times the condition number, which is a large relative error where the spectral
-// radius is small beside ||b||. So the root is refined. Inverse iteration with the shift gives
-// w and v: the LU factors of b - shift I are made once and each sweep is two triangular solves,
-// and since the shift is already near the root, the other eigenvectors fade by the ratio of the
-// distances in each sweep. The two-sided Rayleigh quotient v' b w / v' w then errs by about the
+// An eigenvalue solver's values (Eigen's Schur form) are backward stable for b as a whole: their
+// error is about eps ||b|| times the condition number, a large relative error where the
+// spectral radius is small beside ||b||, and they cost n^3 with a large constant. So the root
+// comes from its own iteration instead and is refined here. Inverse iteration with the shift
+// gives w and v: the LU factors of b - shift I are made once and each sweep is two triangular
+// solves, and since the shift is already near the root, the other eigenvectors fade by the ratio of
+// the distances in each sweep. The two-sided Rayleigh quotient v' b w / v' w then errs by about the
 // product of the errors of v and w, and as v, w and b are >= 0 both sums have non-negative
 // terms only: they round in the last bits whatever their sizes, with no cancellation. Where the
 // vectors have not settled after a few sweeps (a poor shift) the factors are made again at the
@@ -307,44 +308,57 @@ double sameRootTolerance(int n)
     return 64.0 * static_cast<double>(n) * kEpsilon;
 }
 
-// A diagonal similarity D^-1 b D, D of powers of 2 (so exact), that makes the off-diagonal sum
-// of each row about that of its column (Parlett and Reinsch): a life cycle whose rates span
-// hundreds of orders of magnitude (a fecundity of 1e300 beside a survival of 0.2) has a Perron
-// vector that spans as many; balanced, the vector's entries are of one order and the solves
-// below keep all their digits. The eigenvalues do not change; the Perron vectors of b are D x
-// and D^-1 y for those x, y of the balanced block.
-Vector balance(Matrix &b)
+// A diagonal similarity D^-1 b D, D = diag(2^e(i)) (so exact), that brings the largest
+// off-diagonal entry of each row and of its column within a factor of 4 (after Parlett and
+// Reinsch, with the largest entries instead of sums, which cannot overflow): a life cycle whose
+// rates span hundreds of orders of magnitude (a fecundity of 1e300 beside a survival of 0.2) has
+// a Perron vector that spans as many; balanced, the vector's entries are of one order and the
+// solves below keep all their digits. The eigenvalues do not change; the Perron vectors of b
+// are D x and D^-1 y for those x, y of the balanced block. Returns e.
+std::vector<int> balance(Matrix &b)
 {
     const Eigen::Index m = b.rows();
-    Vector d = Vector::Ones(m);
+    std::vector<int> exponent(static_cast<std::size_t>(m), 0);
     for (int pass = 0; pass < 100; ++pass) {
         bool changed = false;
         for (Eigen::Index i = 0; i < m; ++i) {
-            const double row = b.row(i).cwiseAbs().sum() - std::fabs(b(i, i));
-            double column = b.col(i).cwiseAbs().sum() - std::fabs(b(i, i));
+            const double diagonal = b(i, i);
+            b(i, i) = 0;
+            const double row = b.row(i).cwiseAbs().maxCoeff();
+            const double column = b.col(i).cwiseAbs().maxCoeff();
+            b(i, i) = diagonal;
             if (!(row > 0) || !(column > 0))
                 continue;
-            const double sum = row + column;
-            double f = 1.0;
-            while (column < row / 2 && f < 0x1p500) {
-                f *= 2;
-                column *= 4;
-            }
-            while (column > row * 2 && f > 0x1p-500) {
-                f /= 2;
-                column /= 4;
-            }
-            if ((column + row) / f < 0.95 * sum) {
-                changed = true;
-                d(i) *= f;
-                b.row(i) /= f;
-                b.col(i) *= f;
+            const int e = (std::ilogb(row) - std::ilogb(column)) / 2;
+            if (e == 0)
+                continue;
+            changed = true;
+            exponent[static_cast<std::size_t>(i)] += e;
+            for (Eigen::Index j = 0; j < m; ++j) {
+                if (j == i)
+                    continue;
+                b(i, j) = std::ldexp(b(i, j), -e);
+                b(j, i) = std::ldexp(b(j, i), e);
             }
         }
         if (!changed)
             break;
     }
-    return d;
+    return exponent;
+}
+
+// x(i) 2^(sign e(i)), scaled by a power of 2 to a largest entry in [1, 2) without leaving the
+// range on the way.
+Vector unbalance(const Vector &x, const std::vector<int> &exponent, int sign)
+{
+    int top = std::numeric_limits<int>::min();
+    for (Eigen::Index i = 0; i < x.size(); ++i)
+        if (x(i) > 0)
+            top = std::max(top, std::ilogb(x(i)) + sign * exponent[static_cast<std::size_t>(i)]);
+    Vector y(x.size());
+    for (Eigen::Index i = 0; i < x.size(); ++i)
+        y(i) = std::ldexp(x(i), sign * exponent[static_cast<std::size_t>(i)] - top);
+    return y / y.maxCoeff();
 }
 
 // A shift for perronOf, at or just above the Perron root of an irreducible b >= 0 of two or
@@ -396,15 +410,13 @@ Spectrum spectrumOf(const SquareMatrix &a, bool withEigenvalues)
             continue;
         }
         Matrix block = s.a(members, members);
-        const Vector d = balance(block);
+        const std::vector<int> exponent = balance(block);
         const double blockScale = powerOfTwoScale(block.maxCoeff());
         block /= blockScale;
         c.perron = perronOf(block, perronShift(block));
         c.radius = c.perron.radius * blockScale;
-        c.perron.right = c.perron.right.cwiseProduct(d);
-        c.perron.right /= c.perron.right.maxCoeff();
-        c.perron.left = c.perron.left.cwiseQuotient(d);
-        c.perron.left /= c.perron.left.maxCoeff();
+        c.perron.right = unbalance(c.perron.right, exponent, 1);
+        c.perron.left = unbalance(c.perron.left, exponent, -1);
         if (!withEigenvalues)
             continue;
         const Eigen::EigenSolver<Matrix> solver(block, false);
