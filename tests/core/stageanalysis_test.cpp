@@ -51,6 +51,16 @@ std::vector<double> Apply(const SquareMatrix &a, const std::vector<double> &x, b
     return y;
 }
 
+SquareMatrix Product(const SquareMatrix &a, const SquareMatrix &b)
+{
+    SquareMatrix c(a.n);
+    for (int i = 0; i < a.n; ++i)
+        for (int j = 0; j < a.n; ++j)
+            for (int l = 0; l < a.n; ++l)
+                c.at(i, j) += a.at(i, l) * b.at(l, j);
+    return c;
+}
+
 Power PowerIteration(const SquareMatrix &a)
 {
     Power p;
@@ -297,25 +307,17 @@ TEST(AnalyseStage, findsR0AsTheSumOverGenerations)
         ASSERT_TRUE(analysis.netReproductiveRate) << name << ": " << analysis.whyNoR0;
 
         // N = I + U + U^2 + ..., then R0 as the spectral radius of (F + C) N by power iteration.
-        SquareMatrix sum(n), term(n);
+        SquareMatrix sum(n), term(n), births = *model.f;
         for (int i = 0; i < n; ++i)
             sum.at(i, i) = term.at(i, i) = 1;
         for (int k = 0; k < 2000; ++k) {
-            SquareMatrix next(n);
-            for (int i = 0; i < n; ++i)
-                for (int j = 0; j < n; ++j)
-                    for (int l = 0; l < n; ++l)
-                        next.at(i, j) += model.u->at(i, l) * term.at(l, j);
-            term = next;
+            term = Product(*model.u, term);
             for (std::size_t e = 0; e < sum.values.size(); ++e)
                 sum.values[e] += term.values[e];
         }
-        SquareMatrix generation(n);
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j)
-                for (int l = 0; l < n; ++l)
-                    generation.at(i, j)
-                        += (model.f->at(i, l) + (model.c ? model.c->at(i, l) : 0)) * sum.at(l, j);
+        for (std::size_t e = 0; model.c && e < births.values.size(); ++e)
+            births.values[e] += model.c->values[e];
+        const SquareMatrix generation = Product(births, sum);
         ExpectRelative(*analysis.netReproductiveRate, PowerIteration(generation).lambda, 1e-12,
                        name);
         for (int j = 0; j < n; ++j) {
