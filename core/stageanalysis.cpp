@@ -472,86 +472,56 @@ void placePeripheralEigenvalues(ClassSpectrum &c)
 
 // ----- The eigenvectors of lambda1 -----
 
-// The right eigenvector of lambda1 that starts in the basic class `start`, with its Perron
-// vector there, and flows to every class start leads to: in topological order each such class
-// K solves (lambda1 I - B_KK) w_K = sum over the earlier classes J of B_KJ w_J. No class that
-// start leads to has lambda1 as its root (start is the last basic class on its way), so
-// lambda1 I - B_KK is a non-singular M-matrix and w_K > 0; every other class holds an exact 0.
-Vector rightVector(const Spectrum &s, int start)
+// The right eigenvector of lambda1 (or with `left` the left one) that starts in the basic class
+// `start`, with its Perron vector there, and flows to every class start leads to (or that leads
+// to start): in topological order (or its reverse) each such class K solves
+// (lambda1 I - A_KK) w_K = sum over the classes J before it of A_KJ w_J (or the transposed
+// system for v). No class on the way has lambda1 as its root (start is the last, or first,
+// basic class there), so lambda1 I - A_KK is a non-singular M-matrix and w_K > 0; every other
+// class holds an exact 0.
+Vector eigenvector(const Spectrum &s, int start, bool left)
 {
     const Classes &classes = s.classes;
-    Vector w = Vector::Zero(s.a.rows());
+    const Perron &perron = s.perClass[static_cast<std::size_t>(start)].perron;
+    Vector x = Vector::Zero(s.a.rows());
     const std::vector<int> &first = classes.members[static_cast<std::size_t>(start)];
     for (std::size_t t = 0; t < first.size(); ++t)
-        w(first[t]) = first.size() == 1 ? 1.0
-                                        : s.perClass[static_cast<std::size_t>(start)].perron.right(
-                                            static_cast<Eigen::Index>(t));
-    std::vector<char> reached(classes.members.size(), 0);
-    reached[static_cast<std::size_t>(start)] = 1;
-    for (int k = start + 1; k < classes.count(); ++k) {
+        x(first[t]) = first.size() == 1
+            ? 1.0
+            : (left ? perron.left : perron.right)(static_cast<Eigen::Index>(t));
+    std::vector<char> joined(classes.members.size(), 0);
+    joined[static_cast<std::size_t>(start)] = 1;
+    const int step = left ? -1 : 1;
+    for (int k = start + step; k >= 0 && k < classes.count(); k += step) {
         const std::vector<int> &members = classes.members[static_cast<std::size_t>(k)];
         Vector inflow = Vector::Zero(static_cast<Eigen::Index>(members.size()));
         for (std::size_t t = 0; t < members.size(); ++t) {
-            for (int j : s.graph.in[static_cast<std::size_t>(members[t])]) {
-                const int from = classes.of[static_cast<std::size_t>(j)];
-                if (from != k && reached[static_cast<std::size_t>(from)]) {
-                    reached[static_cast<std::size_t>(k)] = 1;
-                    inflow(static_cast<Eigen::Index>(t)) += s.a(members[t], j) * w(j);
-                }
+            const int stage = members[t];
+            const auto &neighbours = left ? s.graph.out : s.graph.in;
+            for (int other : neighbours[static_cast<std::size_t>(stage)]) {
+                const int from = classes.of[static_cast<std::size_t>(other)];
+                if (from == k || !joined[static_cast<std::size_t>(from)])
+                    continue;
+                joined[static_cast<std::size_t>(k)] = 1;
+                inflow(static_cast<Eigen::Index>(t))
+                    += (left ? s.a(other, stage) : s.a(stage, other)) * x(other);
             }
         }
-        if (!reached[static_cast<std::size_t>(k)])
+        if (!joined[static_cast<std::size_t>(k)])
             continue;
-        const Matrix m
+        Matrix m
             = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.a(members, members);
+        if (left)
+            m.transposeInPlace();
         const double scale = powerOfTwoScale(m.cwiseAbs().maxCoeff());
         const Vector part = (m / scale).partialPivLu().solve(inflow / scale).cwiseAbs();
-        w(members) = part;
+        x(members) = part;
         // Keep far from overflow along a long chain of slowly draining classes.
         const double top = part.maxCoeff();
         if (top > 1e150)
-            w /= top;
+            x /= top;
     }
-    return w;
-}
-
-// The left eigenvector of lambda1 that starts in the basic class `start` and flows back to
-// every class that leads to it, in reverse topological order, as rightVector does forwards.
-Vector leftVector(const Spectrum &s, int start)
-{
-    const Classes &classes = s.classes;
-    Vector v = Vector::Zero(s.a.rows());
-    const std::vector<int> &first = classes.members[static_cast<std::size_t>(start)];
-    for (std::size_t t = 0; t < first.size(); ++t)
-        v(first[t]) = first.size() == 1
-            ? 1.0
-            : s.perClass[static_cast<std::size_t>(start)].perron.left(static_cast<Eigen::Index>(t));
-    std::vector<char> reaching(classes.members.size(), 0);
-    reaching[static_cast<std::size_t>(start)] = 1;
-    for (int k = start - 1; k >= 0; --k) {
-        const std::vector<int> &members = classes.members[static_cast<std::size_t>(k)];
-        Vector inflow = Vector::Zero(static_cast<Eigen::Index>(members.size()));
-        for (std::size_t t = 0; t < members.size(); ++t) {
-            for (int i : s.graph.out[static_cast<std::size_t>(members[t])]) {
-                const int to = classes.of[static_cast<std::size_t>(i)];
-                if (to != k && reaching[static_cast<std::size_t>(to)]) {
-                    reaching[static_cast<std::size_t>(k)] = 1;
-                    inflow(static_cast<Eigen::Index>(t)) += v(i) * s.a(i, members[t]);
-                }
-            }
-        }
-        if (!reaching[static_cast<std::size_t>(k)])
-            continue;
-        const Matrix m
-            = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.a(members, members);
-        const double scale = powerOfTwoScale(m.cwiseAbs().maxCoeff());
-        const Vector part = (m / scale).transpose().partialPivLu().solve(inflow / scale).cwiseAbs();
-        v(members) = part;
-        const double top = part.maxCoeff();
-        if (top > 1e150)
-            v /= top;
-    }
-    return v;
+    return x;
 }
 
 // Sums with Neumaier's compensation: the elasticities are divided by their own sum, and over
@@ -887,7 +857,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
     }
     Vector w, v;
     if (last.size() == 1) {
-        w = rightVector(s, last.front());
+        w = eigenvector(s, last.front(), false);
         const double top = w.maxCoeff();
         w /= top;
         const std::vector<double> shares(w.data(), w.data() + n);
@@ -899,7 +869,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
             analysis.stableDistribution = distribution;
     }
     if (earliest.size() == 1) {
-        v = leftVector(s, earliest.front());
+        v = eigenvector(s, earliest.front(), true);
         v /= v.maxCoeff();
         std::vector<double> values(v.data(), v.data() + n);
         const auto firstNonZero
