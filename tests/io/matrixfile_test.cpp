@@ -190,6 +190,17 @@ TEST(MatrixFile, RefusesWhatIsNoFileToRead)
     };
     for (const auto &[path, message] : cases)
         EXPECT_EQ(ReadMatrixFile(path).message, message + kNothingChanged);
+    const std::string secret = (dir / "secret.csv").string();
+    std::ofstream(secret) << "1";
+    fs::permissions(secret, fs::perms::none);
+    if (::geteuid() != 0) { // root reads every file
+        EXPECT_EQ(ReadMatrixFile(secret).message,
+                  "The file \"" + secret + "\" cannot be opened for reading." + kNothingChanged);
+    }
+    const std::string nowhere = (dir / "no folder" / "m.csv").string();
+    EXPECT_EQ(SaveMatrixFile({grid({{1}}), {}, {}, {}, {}}, nowhere)
+                  .rfind("The file \"" + nowhere + "\" could not be created: ", 0),
+              0u);
     fs::remove_all(dir);
 
     // However much follows, a read stops at the longest line.
