@@ -417,6 +417,7 @@ std::optional<std::string> Reader::takeNames(Part &part, int number)
     }
     part.namesLine = number;
     part.width = count;
+    part.values.reserve(static_cast<std::size_t>(count) * static_cast<std::size_t>(count));
     return std::nullopt;
 }
 
@@ -443,6 +444,7 @@ std::optional<std::string> Reader::takeRow(Part &part, int number)
                 + " entries; a projection matrix here has at most " + std::to_string(kMaxStages)
                 + " stages.";
         part.width = entries;
+        part.values.reserve(static_cast<std::size_t>(entries) * static_cast<std::size_t>(entries));
         part.widthLine = number;
     } else if (entries != part.width) {
         return at(number) + " has " + plural(entries, "entry", "entries") + " where line "
@@ -598,28 +600,29 @@ MatrixFileRead refuse(std::string message)
 }
 
 // A number with 17 significant digits, which reads back as the same double.
-std::string fileNumber(double value)
+void appendNumber(std::string &text, double value)
 {
-    if (value == 0)
-        return "0";
+    if (value == 0) {
+        text += '0';
+        return;
+    }
     std::array<char, 32> buffer {};
     const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                    std::chars_format::general, 17)
                          .ptr;
-    return std::string(buffer.data(), end);
+    text.append(buffer.data(), end);
 }
 
-std::string fileName(const std::string &name)
+void appendName(std::string &text, const std::string &name)
 {
-    std::string text = "\"";
+    text += '"';
     for (char c : name) {
         if (c == '"')
             text += "\"\"";
         else
-            text.push_back(isControl(static_cast<unsigned char>(c)) || c == '\n' || c == '\r' ? ' '
-                                                                                              : c);
+            text += isControl(static_cast<unsigned char>(c)) || c == '\n' || c == '\r' ? ' ' : c;
     }
-    return text + "\"";
+    text += '"';
 }
 
 void appendGrid(std::string &text, const SquareMatrix &m, const std::vector<std::string> &names)
@@ -627,17 +630,21 @@ void appendGrid(std::string &text, const SquareMatrix &m, const std::vector<std:
     const bool named = static_cast<int>(names.size()) == m.n;
     if (named) {
         text += "\"\"";
-        for (const std::string &name : names)
-            text += "," + fileName(name);
+        for (const std::string &name : names) {
+            text += ',';
+            appendName(text, name);
+        }
         text += kLineEnd;
     }
     for (int i = 0; i < m.n; ++i) {
-        if (named)
-            text += fileName(names[static_cast<std::size_t>(i)]) + ",";
+        if (named) {
+            appendName(text, names[static_cast<std::size_t>(i)]);
+            text += ',';
+        }
         for (int j = 0; j < m.n; ++j) {
             if (j > 0)
                 text += ',';
-            text += fileNumber(m.at(i, j));
+            appendNumber(text, m.at(i, j));
         }
         text += kLineEnd;
     }
