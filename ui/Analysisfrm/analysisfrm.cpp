@@ -12,7 +12,6 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
-#include <QCloseEvent>
 #include <QFile>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -220,8 +219,7 @@ const char *const kColumnTitles[] = {"Age",
 } // namespace
 
 Analysisfrm::Analysisfrm(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
 {
     buildUi();
     connectHandlers();
@@ -731,14 +729,10 @@ void Analysisfrm::Command3_Click()
     m_owner.printWindow(this);
 }
 
-void Analysisfrm::closeEvent(QCloseEvent *event)
+void Analysisfrm::Form_Unload()
 {
-    // Closed through its frame: back to the results, as "Back" goes; built afresh when next
-    // opened.
-    event->accept();
-    hide();
-    m_owner.showResultFrm();
-    m_owner.discard(this);
+    // Back to the results, as "Back" goes.
+    Command1_Click();
 }
 
 } // namespace tarnvale::ui

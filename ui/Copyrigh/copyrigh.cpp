@@ -5,7 +5,6 @@
 #include "ui/common/twips.h"
 #include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QDate>
 #include <QPushButton>
 
@@ -65,8 +64,7 @@ QString BuildNoticeLine(int year)
 }
 
 Copyrigh::Copyrigh(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
 {
     buildUi();
     connect(cmdCommand1, &QPushButton::clicked, this, &Copyrigh::cmdCommand1_Click);
@@ -137,13 +135,6 @@ void Copyrigh::Form_Unload()
     // Leaving the notice by its frame means "not yet": back to the analysis as it was.
     hide();
     m_owner.showForm1();
-}
-
-void Copyrigh::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    Form_Unload();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

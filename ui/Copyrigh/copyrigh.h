@@ -1,14 +1,13 @@
 #pragma once
 
+#include "ui/common/ownedwindow.h"
+
 #include <QString>
-#include <QWidget>
 
 class QLabel;
 class QPushButton;
 
 namespace tarnvale::ui {
-
-class WindowOwner;
 
 // The texts rebuilt each time the closing notice loads; `year` is the current year (four digits).
 // The citation request with the program's citation line.
@@ -21,7 +20,7 @@ QString BuildNoticeLine(int year);
 // The closing notice shown by "Quit": terms of use, rights, where to get new versions and how to
 // cite the program. "OK" goes on to the dedication; closing it by its frame goes back to the main
 // window instead.
-class Copyrigh : public QWidget
+class Copyrigh : public OwnedWindow
 {
     Q_OBJECT
 public:
@@ -29,15 +28,10 @@ public:
 
     void Form_Load();
     void cmdCommand1_Click();
-    void Form_Unload();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
+    void Form_Unload() override;
 
 private:
     void buildUi();
-
-    WindowOwner &m_owner;
 
     QLabel *picPicture1 = nullptr;
     QLabel *lblLabel1 = nullptr;

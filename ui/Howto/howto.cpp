@@ -5,7 +5,6 @@
 #include "ui/common/twips.h"
 #include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -48,8 +47,7 @@ QString BuildHelpText()
 }
 
 Howto::Howto(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
 {
     buildUi();
     connectHandlers();
@@ -119,13 +117,6 @@ void Howto::Label1_Click(int)
 void Howto::Form_Unload()
 {
     Command1_Click();
-}
-
-void Howto::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    Form_Unload();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "ui/common/ownedwindow.h"
+
 #include <QString>
-#include <QWidget>
 
 #include <array>
 
@@ -12,14 +13,13 @@ class QPushButton;
 namespace tarnvale::ui {
 
 class ClickLabel;
-class WindowOwner;
 
 // The help on data files shown under "Data analysis": how to write a life table in either format
 // and which button opens it.
 QString BuildHelpText();
 
 // The help window: the steps of a basic run and how to analyse one's own data.
-class Howto : public QWidget
+class Howto : public OwnedWindow
 {
     Q_OBJECT
 public:
@@ -28,16 +28,11 @@ public:
     void Form_Load();
     void Command1_Click();
     void Label1_Click(int index);
-    void Form_Unload();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
+    void Form_Unload() override;
 
 private:
     void buildUi();
     void connectHandlers();
-
-    WindowOwner &m_owner;
 
     QLabel *Label2 = nullptr;
     std::array<ClickLabel *, 8> Label1 {};

@@ -5,7 +5,6 @@
 #include "ui/common/twips.h"
 #include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -24,8 +23,7 @@ QString BuildIntroductionText()
 }
 
 Introfrm::Introfrm(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &Introfrm::Command1_Click);
@@ -72,13 +70,6 @@ void Introfrm::Command1_Click()
 void Introfrm::Form_Unload()
 {
     Command1_Click();
-}
-
-void Introfrm::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    Form_Unload();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

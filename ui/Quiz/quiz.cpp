@@ -5,7 +5,6 @@
 #include "ui/common/twips.h"
 #include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QPushButton>
 
 #include <cmath>
@@ -26,8 +25,7 @@ constexpr float kRaise = 400.0f;
 } // namespace
 
 Quiz::Quiz(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &Quiz::Command1_Click);
@@ -77,13 +75,6 @@ void Quiz::Command1_Click()
 void Quiz::Form_Unload()
 {
     Command1_Click();
-}
-
-void Quiz::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    Form_Unload();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

@@ -1,17 +1,15 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/common/ownedwindow.h"
 
 class QLabel;
 class QPushButton;
 
 namespace tarnvale::ui {
 
-class WindowOwner;
-
 // The picture quiz: questions on the matrix, its characteristic equation and the population
 // parameters, all in one picture.
-class Quiz : public QWidget
+class Quiz : public OwnedWindow
 {
     Q_OBJECT
 public:
@@ -19,15 +17,10 @@ public:
 
     void Form_Load();
     void Command1_Click();
-    void Form_Unload();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
+    void Form_Unload() override;
 
 private:
     void buildUi();
-
-    WindowOwner &m_owner;
 
     QLabel *Image1 = nullptr;
     QPushButton *Command1 = nullptr;

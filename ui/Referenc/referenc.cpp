@@ -5,7 +5,6 @@
 #include "ui/common/twips.h"
 #include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -24,8 +23,7 @@ QString BuildReferenceList()
 }
 
 Referenc::Referenc(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &Referenc::Command1_Click);
@@ -89,14 +87,7 @@ void Referenc::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint()))
         Form_Click();
     else
-        QWidget::mouseReleaseEvent(event);
-}
-
-void Referenc::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    Form_Unload();
-    m_owner.discard(this);
+        OwnedWindow::mouseReleaseEvent(event);
 }
 
 } // namespace tarnvale::ui

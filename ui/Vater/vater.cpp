@@ -26,8 +26,7 @@ constexpr int kPictureHeight = 4320;
 } // namespace
 
 Vater::Vater(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &Vater::Command1_Click);

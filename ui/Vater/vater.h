@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/common/ownedwindow.h"
 
 class QGroupBox;
 class QLabel;
@@ -8,10 +8,9 @@ class QPushButton;
 
 namespace tarnvale::ui {
 
-class WindowOwner;
-
-// The dedication, the last window of the program: its button ends the run.
-class Vater : public QWidget
+// The dedication, the last window of the program: its button ends the run, and so does closing
+// it by its frame; it is never discarded.
+class Vater : public OwnedWindow
 {
     Q_OBJECT
 public:
@@ -25,8 +24,6 @@ protected:
 
 private:
     void buildUi();
-
-    WindowOwner &m_owner;
 
     QGroupBox *Frame1 = nullptr;
     QLabel *Picture2 = nullptr;
