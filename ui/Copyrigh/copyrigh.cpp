@@ -64,7 +64,7 @@ QString BuildNoticeLine(int year)
 }
 
 Copyrigh::Copyrigh(WindowOwner &owner, QWidget *parent)
-    : OwnedWindow(owner, parent)
+    : InfoWindow(owner, "Copyrigh", QStringLiteral("Copyright"), {kWidth, kHeight}, parent)
 {
     buildUi();
     connect(cmdCommand1, &QPushButton::clicked, this, &Copyrigh::cmdCommand1_Click);
@@ -72,12 +72,6 @@ Copyrigh::Copyrigh(WindowOwner &owner, QWidget *parent)
 
 void Copyrigh::buildUi()
 {
-    setObjectName(QStringLiteral("Copyrigh"));
-    setWindowTitle(QStringLiteral("Copyright"));
-    setFixedSize(Twips(kWidth), Twips(kHeight));
-    SetBackColor(this, kWhite);
-    setFont(TimesFont(12));
-
     picPicture1 = new QLabel(this);
     picPicture1->setObjectName(QStringLiteral("picPicture1"));
     picPicture1->setGeometry(TwipsRect(240, 240, 3600, 2700));
@@ -104,16 +98,9 @@ void Copyrigh::buildUi()
     lblLabel6 = makeNotice(this, "lblLabel6", {240, 3720, 4560, 1920}, QString());
     lblLabel7 = makeNotice(this, "lblLabel7", {5040, 3720, 4800, 1920}, QString());
 
-    cmdCommand1 = new QPushButton(QStringLiteral("OK"), this);
-    cmdCommand1->setObjectName(QStringLiteral("cmdCommand1"));
-    cmdCommand1->setGeometry(TwipsRect(4440, 5880, 1215, 495));
-    cmdCommand1->setFont(TimesFont(12));
-    cmdCommand1->setAutoDefault(true);
-    cmdCommand1->setDefault(true);
-
     // A picture says in words what it shows.
     picPicture1->setAccessibleName(QStringLiteral("Evening over the barley field"));
-    NameButtonsByCaption(this);
+    cmdCommand1 = addButton("cmdCommand1", QStringLiteral("OK"), {4440, 5880, 1215, 495});
 }
 
 void Copyrigh::Form_Load()
@@ -128,13 +115,6 @@ void Copyrigh::cmdCommand1_Click()
 {
     hide();
     m_owner.showVater();
-}
-
-void Copyrigh::Form_Unload()
-{
-    // Leaving the notice by its frame means "not yet": back to the analysis as it was.
-    hide();
-    m_owner.showForm1();
 }
 
 } // namespace tarnvale::ui

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/common/ownedwindow.h"
+#include "ui/common/infowindow.h"
 
 #include <QString>
 
@@ -18,9 +18,9 @@ QString BuildNewVersionText();
 QString BuildNoticeLine(int year);
 
 // The closing notice shown by "Quit": terms of use, rights, where to get new versions and how to
-// cite the program. "OK" goes on to the dedication; closing it by its frame goes back to the main
-// window instead.
-class Copyrigh : public OwnedWindow
+// cite the program. "OK" goes on to the dedication; closing it by its frame means "not yet": back
+// to the main window, with the analysis as it was.
+class Copyrigh : public InfoWindow
 {
     Q_OBJECT
 public:
@@ -28,7 +28,6 @@ public:
 
     void Form_Load();
     void cmdCommand1_Click();
-    void Form_Unload() override;
 
 private:
     void buildUi();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/common/ownedwindow.h"
+#include "ui/common/infowindow.h"
 
 #include <QString>
 
@@ -19,16 +19,15 @@ class ClickLabel;
 QString BuildHelpText();
 
 // The help window: the steps of a basic run and how to analyse one's own data.
-class Howto : public OwnedWindow
+class Howto : public InfoWindow
 {
     Q_OBJECT
 public:
     explicit Howto(WindowOwner &owner, QWidget *parent = nullptr);
 
     void Form_Load();
-    void Command1_Click();
+    // Each line returns to the main window as "OK" does.
     void Label1_Click(int index);
-    void Form_Unload() override;
 
 private:
     void buildUi();

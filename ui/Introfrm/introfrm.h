@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/common/ownedwindow.h"
+#include "ui/common/infowindow.h"
 
 #include <QString>
 
@@ -14,15 +14,13 @@ namespace tarnvale::ui {
 QString BuildIntroductionText();
 
 // The window behind the main window's title.
-class Introfrm : public OwnedWindow
+class Introfrm : public InfoWindow
 {
     Q_OBJECT
 public:
     explicit Introfrm(WindowOwner &owner, QWidget *parent = nullptr);
 
     void Form_Load();
-    void Command1_Click();
-    void Form_Unload() override;
 
 private:
     void buildUi();

@@ -1,10 +1,9 @@
 #include "ui/Quiz/quiz.h"
 
-#include "ui/common/controls.h"
 #include "ui/common/pictures.h"
 #include "ui/common/twips.h"
-#include "ui/windowowner.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 #include <cmath>
@@ -25,7 +24,7 @@ constexpr float kRaise = 400.0f;
 } // namespace
 
 Quiz::Quiz(WindowOwner &owner, QWidget *parent)
-    : OwnedWindow(owner, parent)
+    : InfoWindow(owner, "Quiz", QStringLiteral("Quiz"), {kWidth, kHeight}, parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &Quiz::Command1_Click);
@@ -33,30 +32,18 @@ Quiz::Quiz(WindowOwner &owner, QWidget *parent)
 
 void Quiz::buildUi()
 {
-    setObjectName(QStringLiteral("Quiz"));
-    setWindowTitle(QStringLiteral("Quiz"));
-    setFixedSize(Twips(kWidth), Twips(kHeight));
-    SetBackColor(this, kWhite);
-    setFont(TimesFont(12));
-
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(Picture(QStringLiteral("quiz.png")));
     Image1->setScaledContents(true);
     Image1->resize(Twips(kPictureWidth), Twips(kPictureHeight));
 
-    Command1 = new QPushButton(QStringLiteral("Back to the mainform"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(TwipsRect(4080, 7560, 2640, 495));
-    Command1->setFont(TimesFont(12));
-    Command1->setAutoDefault(true);
-    Command1->setDefault(true);
-
     // A picture says in words what it shows.
     Image1->setAccessibleName(
         QStringLiteral("Quiz: the Leslie matrix, its characteristic equation and the population "
                        "parameters"));
-    NameButtonsByCaption(this);
+    Command1
+        = addButton("Command1", QStringLiteral("Back to the mainform"), {4080, 7560, 2640, 495});
 }
 
 void Quiz::Form_Load()
@@ -64,17 +51,6 @@ void Quiz::Form_Load()
     const float left = (float(kWidth) - float(kPictureWidth)) / 2.0f;
     const float top = (float(kHeight) - float(kPictureHeight)) / 2.0f - kRaise;
     Image1->move(TwipsPoint(int(std::lround(left)), int(std::lround(top))));
-}
-
-void Quiz::Command1_Click()
-{
-    hide();
-    m_owner.showForm1();
-}
-
-void Quiz::Form_Unload()
-{
-    Command1_Click();
 }
 
 } // namespace tarnvale::ui

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/common/ownedwindow.h"
+#include "ui/common/infowindow.h"
 
 class QLabel;
 class QPushButton;
@@ -9,15 +9,13 @@ namespace tarnvale::ui {
 
 // The picture quiz: questions on the matrix, its characteristic equation and the population
 // parameters, all in one picture.
-class Quiz : public OwnedWindow
+class Quiz : public InfoWindow
 {
     Q_OBJECT
 public:
     explicit Quiz(WindowOwner &owner, QWidget *parent = nullptr);
 
     void Form_Load();
-    void Command1_Click();
-    void Form_Unload() override;
 
 private:
     void buildUi();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/common/ownedwindow.h"
+#include "ui/common/infowindow.h"
 
 #include <QString>
 
@@ -13,16 +13,14 @@ namespace tarnvale::ui {
 QString BuildReferenceList();
 
 // The references window; a click on its free area returns to the main window as "OK" does.
-class Referenc : public OwnedWindow
+class Referenc : public InfoWindow
 {
     Q_OBJECT
 public:
     explicit Referenc(WindowOwner &owner, QWidget *parent = nullptr);
 
     void Form_Load();
-    void Command1_Click();
     void Form_Click();
-    void Form_Unload() override;
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/common/ownedwindow.h"
+#include "ui/common/infowindow.h"
 
 class QGroupBox;
 class QLabel;
@@ -10,14 +10,14 @@ namespace tarnvale::ui {
 
 // The dedication, the last window of the program: its button ends the run, and so does closing
 // it by its frame; it is never discarded.
-class Vater : public OwnedWindow
+class Vater : public InfoWindow
 {
     Q_OBJECT
 public:
     explicit Vater(WindowOwner &owner, QWidget *parent = nullptr);
 
     void Form_Load();
-    void Command1_Click();
+    void Command1_Click() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
