@@ -11,6 +11,7 @@
 class QChart;
 class QChartView;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QLineSeries;
@@ -51,6 +52,12 @@ public:
 
 private:
     void buildUi();
+    // The parts of the page from the top, each built with its controls.
+    QGroupBox *buildRootsFrame();
+    QGroupBox *buildProjectionFrame();
+    QGroupBox *buildStartFrame(); // inside the projection's
+    QGroupBox *buildClassesFrame();
+    QHBoxLayout *buildButtons();
     void connectHandlers();
     StartChoice startChoice() const;
     // Projects from the chosen start vector over the chosen steps and shows the projection.
