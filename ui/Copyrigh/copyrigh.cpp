@@ -72,11 +72,9 @@ Copyrigh::Copyrigh(WindowOwner &owner, QWidget *parent)
 
 void Copyrigh::buildUi()
 {
-    picPicture1 = new QLabel(this);
-    picPicture1->setObjectName(QStringLiteral("picPicture1"));
-    picPicture1->setGeometry(TwipsRect(240, 240, 3600, 2700));
-    picPicture1->setPixmap(Picture(QStringLiteral("closing.png")));
-    picPicture1->setScaledContents(true);
+    picPicture1
+        = MakePicture(this, "picPicture1", QStringLiteral("closing.png"), {240, 240, 3600, 2700},
+                      QStringLiteral("Evening over the barley field"));
 
     lblLabel1 = makeNotice(this, "lblLabel1", {4080, 240, 5760, 240}, QString());
     lblLabel2 = makeNotice(
@@ -98,8 +96,6 @@ void Copyrigh::buildUi()
     lblLabel6 = makeNotice(this, "lblLabel6", {240, 3720, 4560, 1920}, QString());
     lblLabel7 = makeNotice(this, "lblLabel7", {5040, 3720, 4800, 1920}, QString());
 
-    // A picture says in words what it shows.
-    picPicture1->setAccessibleName(QStringLiteral("Evening over the barley field"));
     cmdCommand1 = addButton("cmdCommand1", QStringLiteral("OK"), {4440, 5880, 1215, 495});
 }
 

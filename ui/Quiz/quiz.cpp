@@ -32,16 +32,12 @@ Quiz::Quiz(WindowOwner &owner, QWidget *parent)
 
 void Quiz::buildUi()
 {
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(Picture(QStringLiteral("quiz.png")));
-    Image1->setScaledContents(true);
-    Image1->resize(Twips(kPictureWidth), Twips(kPictureHeight));
-
-    // A picture says in words what it shows.
-    Image1->setAccessibleName(
+    // Form_Load places it.
+    Image1 = MakePicture(
+        this, "Image1", QStringLiteral("quiz.png"), {0, 0, kPictureWidth, kPictureHeight},
         QStringLiteral("Quiz: the Leslie matrix, its characteristic equation and the population "
                        "parameters"));
+
     Command1
         = addButton("Command1", QStringLiteral("Back to the mainform"), {4080, 7560, 2640, 495});
 }

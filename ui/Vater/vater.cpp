@@ -37,16 +37,12 @@ void Vater::buildUi()
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(TwipsRect(240, 240, kFrameWidth, kFrameHeight));
-
-    Picture2 = new QLabel(Frame1);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture2->setPixmap(Picture(QStringLiteral("dedication.png")));
-    Picture2->setScaledContents(true);
-    Picture2->resize(Twips(kPictureWidth), Twips(kPictureHeight));
-
-    // A picture says in words what it shows.
-    Picture2->setAccessibleName(QStringLiteral("A quiet lake at dusk"));
     Frame1->setAccessibleName(QStringLiteral("Dedication"));
+    // Form_Load places it in the middle of the frame.
+    Picture2 = MakePicture(Frame1, "Picture2", QStringLiteral("dedication.png"),
+                           {0, 0, kPictureWidth, kPictureHeight},
+                           QStringLiteral("A quiet lake at dusk"));
+
     Command1 = addButton("Command1", QStringLiteral("God rest his soul"), {2640, 5520, 2640, 495});
 }
 
