@@ -140,6 +140,16 @@ void WindowOwner::showAnalysisfrm()
     showInFront(&window);
 }
 
+void WindowOwner::showAnalysisfrm(const StageModel &model, const std::optional<double> &root,
+                                  QWidget *cameFrom)
+{
+    Analysisfrm &window = loaded(m_analysisfrm, *this);
+    window.showAnalysis(model, root, cameFrom);
+    if (cameFrom && cameFrom != &window)
+        cameFrom->hide();
+    showInFront(&window);
+}
+
 void WindowOwner::showGraphfrm()
 {
     showInFront(&graphfrm());

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -11,7 +12,8 @@ class QWidget;
 
 namespace tarnvale {
 struct PopulationParameterTexts;
-}
+struct StageModel;
+} // namespace tarnvale
 
 namespace tarnvale::ui {
 
@@ -64,6 +66,10 @@ public:
     void showResultFrm();
     // "Further analysis", analysing the table of the search afresh each time it is shown.
     void showAnalysisfrm();
+    // "Further analysis" of a stage model beside `root`, the root of the search on it (empty:
+    // none). `cameFrom` is hidden; "Back" and a close through the frame return to it.
+    void showAnalysisfrm(const StageModel &model, const std::optional<double> &root,
+                         QWidget *cameFrom);
     void showGraphfrm();
     void showCopyrigh();
     void showBackform();
