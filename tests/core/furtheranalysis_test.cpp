@@ -193,26 +193,18 @@ StageModel Stage(int n, std::vector<double> rowByRow, std::vector<std::string> n
 
 TEST(CompareRoots, namesTheOtherRealEigenvalueOfAStageModel)
 {
-    // A triangular matrix has its diagonal as eigenvalues: 2 and 0.5.
+    // A triangular matrix has its diagonal as eigenvalues: 2 and 0.5. The root of a search
+    // belongs to the eigenvalue nearest it.
     const StageAnalysis a = AnalyseStage(Stage(2, {2, 1, 0, 0.5}));
-    struct Case
-    {
-        std::optional<double> root;
-        std::optional<double> other;
-    };
-    const Case cases[] = {{0.50001, 0.5},
-                          {1.9999, std::nullopt},
-                          {1.3, std::nullopt},
-                          {0.3, 0.5},
-                          {std::nullopt, std::nullopt}};
-    for (const Case &c : cases) {
-        const RootComparison r = CompareRoots(a, c.root);
-        EXPECT_EQ(r.lambda1, 2.0);
-        EXPECT_EQ(r.otherEigenvalue, c.other) << c.root.value_or(-1);
-        EXPECT_EQ(r.otherRoot, c.other.has_value());
-        if (c.root) {
-            EXPECT_NEAR(*r.difference, *c.root - 2, 1e-15);
-            EXPECT_NEAR(*r.relativeDifference, (*c.root - 2) / 2, 1e-15);
+    const std::pair<std::optional<double>, std::optional<double>> cases[]
+        = {{0.50001, 0.5}, {0.3, 0.5}, {1.3, {}}, {1.9999, {}}, {{}, {}}};
+    for (const auto &[root, other] : cases) {
+        const RootComparison r = CompareRoots(a, root);
+        EXPECT_EQ(r.otherEigenvalue, other) << root.value_or(-1);
+        EXPECT_EQ(r.otherRoot, other.has_value());
+        EXPECT_EQ(r.difference.has_value(), root.has_value());
+        if (root) {
+            EXPECT_NEAR(*r.relativeDifference, (*root - 2) / 2, 1e-15);
         }
     }
     EXPECT_EQ(OtherRootNote(CompareRoots(a, 0.50001)),
@@ -314,14 +306,11 @@ TEST(EntryTables, tintEachEntryByItsShareOfTheLargest)
     // = v(i) / 3 and E = S A.
     const StageAnalysis a = AnalyseStage(Stage(2, {0, 1, 0.5, 0.5}));
     const std::vector<EntryTable> tables = EntryTables(a);
-    ASSERT_EQ(tables.size(), 2u);
-    EXPECT_STREQ(tables[0].field->key, "sensitivity");
-    EXPECT_STREQ(tables[1].field->key, "elasticity");
+    ASSERT_EQ(tables.size(), 2u); // the sensitivities, then the elasticities
     const double shades[2][4] = {{0.5, 0.5, 1, 1}, {0, 1, 1, 1}};
     for (int t = 0; t < 2; ++t)
         for (int e = 0; e < 4; ++e)
             EXPECT_NEAR(EntryShade(tables[t], e / 2, e % 2), shades[t][e], 1e-14) << t << e;
-    EXPECT_NEAR(tables[1].largest, 1.0 / 3, 1e-15);
 
     // lambda1 is not simple: no sensitivities, no tint.
     const std::vector<EntryTable> none = EntryTables(AnalyseStage(Stage(2, {1, 0, 0, 1})));
@@ -338,7 +327,6 @@ TEST(GroupedStageShares, nameTheLinesByTheStages)
     ASSERT_EQ(named.size(), 3u);
     EXPECT_EQ(named[2].label, "adult");
     EXPECT_EQ(named[2].shares[2], (*p.shares[2])[2]);
-    EXPECT_EQ(named[2].stable, (*a.stableDistribution)[2]);
     std::vector<std::string> labels;
     for (const ShareLine &line : GroupedStageShares(p, a.stableDistribution, {}, 3, 1))
         labels.push_back(line.label);

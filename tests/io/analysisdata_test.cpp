@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -128,27 +127,6 @@ TEST(AnalysisData, stageFilesHoldTheNumbersWorkedOutByHand)
     twin.names = {"a, \"b\"", "c"};
     const std::string named = ClassesFileText(AnalyseStage(twin));
     EXPECT_EQ(named.substr(named.find('\n') + 1), "\"a, \"\"b\"\"\",,,\r\nc,,,\r\n");
-}
-
-TEST(AnalysisData, stageExportWritesEveryFile)
-{
-    const fs::path folder = fs::temp_directory_path() / "tarnvale-analysisdata-stage";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    const StageModel m = juvenilesAndAdults();
-    const StageAnalysis a = AnalyseStage(m);
-    const Projection p = ProjectMatrix(m.a, {0.5, 0.5}, 30, a.stableDistribution);
-    ASSERT_TRUE(ExportAnalysisData((folder / "run.txt").string(), a, p).ok);
-    std::vector<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names,
-              (std::vector<std::string> {"run-classes.txt", "run-elasticity.txt",
-                                         "run-projection.txt", "run-sensitivity.txt"}));
-    EXPECT_EQ(test::ReadBytes(folder / "run-elasticity.txt"),
-              EntriesFileText(a, *ResultsOf(ModelKind::Stage, ResultKind::PerEntry)[1]));
-    fs::remove_all(folder);
 }
 
 } // namespace
