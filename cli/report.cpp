@@ -19,14 +19,20 @@ std::string jsonNumber(const std::optional<double> &value)
     return value ? ExactText(*value) : "null";
 }
 
-std::string jsonArray(const std::vector<double> *values)
+// Writes `count` numbers from `values` as a JSON array, straight to `out`: a stage model of 500
+// stages has two matrices of 250,000 numbers each.
+void writeJsonArray(std::ostream &out, const double *values, std::size_t count)
 {
-    if (!values)
-        return "null";
-    std::string text = "[";
-    for (std::size_t i = 0; i < values->size(); ++i)
-        text += (i ? "," : "") + ExactText((*values)[i]);
-    return text + "]";
+    char buffer[32];
+    out << '[';
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i)
+            out << ',';
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, values[i],
+                                          std::chars_format::general, 17);
+        out.write(buffer, result.ptr - buffer);
+    }
+    out << ']';
 }
 
 std::string jsonArray(const std::vector<std::optional<double>> &values)
@@ -37,30 +43,34 @@ std::string jsonArray(const std::vector<std::optional<double>> &values)
     return text + "]";
 }
 
-// A value as JSON; per-entry values as an array of rows of `n`.
-std::string jsonValue(const ResultValue &value, ResultKind kind, int n)
+// Writes a value as JSON; per-entry values as an array of rows of `n`.
+void writeJsonValue(std::ostream &out, const ResultValue &value, ResultKind kind, int n)
 {
-    if (const double *number = std::get_if<double>(&value))
-        return ExactText(*number);
-    if (const bool *flag = std::get_if<bool>(&value))
-        return *flag ? "true" : "false";
-    if (const auto *names = std::get_if<std::vector<std::string>>(&value)) {
-        std::string text = "[";
+    if (const double *number = std::get_if<double>(&value)) {
+        out << ExactText(*number);
+    } else if (const bool *flag = std::get_if<bool>(&value)) {
+        out << (*flag ? "true" : "false");
+    } else if (const auto *names = std::get_if<std::vector<std::string>>(&value)) {
+        out << '[';
         for (std::size_t i = 0; i < names->size(); ++i)
-            text += (i ? "," : "") + JsonString((*names)[i]);
-        return text + "]";
+            out << (i ? "," : "") << JsonString((*names)[i]);
+        out << ']';
+    } else if (const auto *numbers = std::get_if<std::vector<double>>(&value)) {
+        if (kind != ResultKind::PerEntry || n <= 0) {
+            writeJsonArray(out, numbers->data(), numbers->size());
+            return;
+        }
+        const auto width = static_cast<std::size_t>(n);
+        out << '[';
+        for (std::size_t row = 0; row * width < numbers->size(); ++row) {
+            if (row)
+                out << ',';
+            writeJsonArray(out, numbers->data() + row * width, width);
+        }
+        out << ']';
+    } else {
+        out << "null";
     }
-    const auto *numbers = std::get_if<std::vector<double>>(&value);
-    if (!numbers || kind != ResultKind::PerEntry || n <= 0)
-        return jsonArray(numbers);
-    std::string text = "[";
-    const auto width = static_cast<std::size_t>(n);
-    for (std::size_t row = 0; row * width < numbers->size(); ++row) {
-        const std::vector<double> entries(numbers->begin() + static_cast<long>(row * width),
-                                          numbers->begin() + static_cast<long>((row + 1) * width));
-        text += (row ? "," : "") + jsonArray(&entries);
-    }
-    return text + "]";
 }
 
 // The columns a CSV line has beyond a Leslie table's when stage models are reported: what only
@@ -169,8 +179,8 @@ void WriteJson(std::ostream &out, const Report &report)
         if (field.group && !sameGroup)
             out << "\"" << field.group << "\":{";
         group = field.group;
-        out << "\"" << field.key
-            << "\":" << jsonValue(ReportValue(field, report), field.kind, report.stage.stages);
+        out << "\"" << field.key << "\":";
+        writeJsonValue(out, ReportValue(field, report), field.kind, report.stage.stages);
     }
     if (group)
         out << "}";
