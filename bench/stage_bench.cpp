@@ -1,11 +1,14 @@
 // The analysis of stage models on dense matrices of every entry random (the eigenvalues of the
 // whole matrix dominate), lambda1 alone as a "what if" sweep calls it, and the projection of the
 // largest model over the most steps.
+#include "commandlinebench.h"
 #include "core/projection.h"
 #include "core/stageanalysis.h"
+#include "io/matrixfile.h"
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <random>
 
 namespace {
@@ -53,5 +56,27 @@ void project(benchmark::State &bench)
         benchmark::DoNotOptimize(ProjectMatrix(a, start, 1000, std::nullopt));
 }
 BENCHMARK(project)->Name("ProjectMatrix/500 stages x 1000 steps")->Unit(benchmark::kMillisecond);
+
+// `tarnvale --report --json --format M` on 100 files of dense 100-stage matrices.
+void commandLine(benchmark::State &bench)
+{
+    const std::filesystem::path dir
+        = std::filesystem::temp_directory_path() / "tarnvale-stage-bench";
+    std::filesystem::create_directories(dir);
+    std::vector<std::string> arguments = {"--report", "--json", "--format", "M"};
+    for (int i = 0; i < 100; ++i) {
+        StageModel model;
+        model.a = denseMatrix(100 + i % 2);
+        const std::string path = (dir / ("matrix" + std::to_string(i) + ".csv")).string();
+        if (!SaveMatrixFile(model, path).empty())
+            bench.SkipWithError(("cannot write " + path).c_str());
+        arguments.push_back(path);
+    }
+    tarnvale::bench::RunCommandLine(bench, arguments);
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(commandLine)
+    ->Name("tarnvale --report --json/100 files of 100 stages, dense")
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
