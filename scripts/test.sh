@@ -171,14 +171,14 @@ package_checks() {
     fi
 
     local example ok=1
-    for example in "$here"/examples/*.txt; do
+    for example in "$here"/examples/*.txt "$here"/examples/*.csv; do
         [ "${example##*/}" != CMakeLists.txt ] || continue
         cmp -s "$example" "/usr/share/tarnvale/examples/${example##*/}" || ok=0
     done
     if ((ok)); then
-        pass "the example life tables are installed"
+        pass "the example life tables and stage matrices are installed"
     else
-        fail "the example life tables are not all installed in /usr/share/tarnvale/examples"
+        fail "the examples are not all installed in /usr/share/tarnvale/examples"
     fi
 
     # The installed program, started as a desktop would (from /, without the build tree),
