@@ -6,13 +6,24 @@
 
 namespace tarnvale {
 
-StartVector MakeStartVector(const LeslieAnalysis &analysis, StartChoice choice,
-                            const std::string &typed)
+namespace {
+
+// What the start vector's messages call the model, its classes and its stable distribution.
+struct StartWords
+{
+    const char *none; // "the table has no age class"
+    const char *eachClass; // "one for each age class"
+    const char *stableUndefined; // "the stable age distribution is undefined"
+};
+
+template<typename ClassName>
+StartVector makeStart(std::size_t n, const std::optional<std::vector<double>> &stable,
+                      StartChoice choice, const std::string &typed, const StartWords &words,
+                      ClassName className)
 {
     StartVector start;
-    const std::size_t n = static_cast<std::size_t>(std::max(analysis.ageClasses, 0));
     if (n == 0) {
-        start.message = "the table has no age class";
+        start.message = words.none;
         return start;
     }
     switch (choice) {
@@ -24,17 +35,17 @@ StartVector MakeStartVector(const LeslieAnalysis &analysis, StartChoice choice,
         start.shares[0] = 1.0;
         break;
     case StartChoice::Stable:
-        if (!analysis.stableAgeDistribution) {
-            start.message = "the stable age distribution is undefined";
+        if (!stable || stable->size() != n) {
+            start.message = words.stableUndefined;
             return start;
         }
-        start.shares = *analysis.stableAgeDistribution;
+        start.shares = *stable;
         break;
     case StartChoice::Typed: {
         const std::vector<std::string> entries = SplitEntries(typed);
         if (entries.size() != n) {
-            start.message = "give " + std::to_string(n) + (n == 1 ? " number" : " numbers")
-                + ", one for each age class; there " + (entries.size() == 1 ? "is " : "are ")
+            start.message = "give " + std::to_string(n) + (n == 1 ? " number" : " numbers") + ", "
+                + words.eachClass + "; there " + (entries.size() == 1 ? "is " : "are ")
                 + std::to_string(entries.size());
             return start;
         }
@@ -43,7 +54,7 @@ StartVector MakeStartVector(const LeslieAnalysis &analysis, StartChoice choice,
         for (std::size_t x = 0; x < n; ++x) {
             const EntryRate rate = ReadEntryRate(entries[x]);
             if (!rate.problem.empty()) {
-                start.message = "age class " + std::to_string(x) + ": " + rate.problem;
+                start.message = className(x) + ": " + rate.problem;
                 return start;
             }
             values[x] = rate.value;
@@ -64,16 +75,41 @@ StartVector MakeStartVector(const LeslieAnalysis &analysis, StartChoice choice,
     return start;
 }
 
-Projection ProjectLeslie(const LeslieTable &table, const std::vector<double> &start, int steps,
-                         const std::optional<std::vector<double>> &sad)
+} // namespace
+
+StartVector MakeStartVector(const LeslieAnalysis &analysis, StartChoice choice,
+                            const std::string &typed)
+{
+    const StartWords words {"the table has no age class", "one for each age class",
+                            "the stable age distribution is undefined"};
+    return makeStart(static_cast<std::size_t>(std::max(analysis.ageClasses, 0)),
+                     analysis.stableAgeDistribution, choice, typed, words,
+                     [](std::size_t x) { return "age class " + std::to_string(x); });
+}
+
+StartVector MakeStartVector(int stages, const std::optional<std::vector<double>> &stable,
+                            StartChoice choice, const std::string &typed,
+                            const std::vector<std::string> &names)
+{
+    const StartWords words {"the model has no stage", "one for each stage",
+                            "the stable stage distribution is undefined"};
+    return makeStart(
+        static_cast<std::size_t>(std::max(stages, 0)), stable, choice, typed, words,
+        [&names](std::size_t x) { return "stage " + StageName(names, static_cast<int>(x)); });
+}
+
+namespace {
+
+// The projection of `start` (n shares) under a step next = (A / scale) p that `step` makes,
+// with the scale (the largest rate, at least 1) returned in the logarithm of the total, so
+// that the shares and their sum stay within the double range whatever the rates.
+template<typename Step>
+Projection project(std::size_t n, const std::vector<double> &start, int steps,
+                   const std::optional<std::vector<double>> &stable, double scale, Step step)
 {
     Projection projection;
-    steps = std::clamp(steps, 1, kMaxProjectionSteps);
     projection.steps = steps;
-    const std::size_t n = table.fecundity.size();
-    if (n == 0 || start.size() != n || table.survival.size() + 1 != n)
-        return projection;
-    const bool haveSad = sad && sad->size() == n;
+    const bool haveStable = stable && stable->size() == n;
 
     projection.logTotal.reserve(static_cast<std::size_t>(steps) + 1);
     projection.total.reserve(static_cast<std::size_t>(steps) + 1);
@@ -102,31 +138,17 @@ Projection ProjectLeslie(const LeslieTable &table, const std::vector<double> &st
             return;
         }
         projection.shares.emplace_back(p);
-        if (haveSad) {
+        if (haveStable) {
             double distance = 0.0;
             for (std::size_t x = 0; x < n; ++x)
-                distance += std::fabs(p[x] - (*sad)[x]);
+                distance += std::fabs(p[x] - (*stable)[x]);
             projection.distance.emplace_back(0.5 * distance);
         } else {
             projection.distance.emplace_back();
         }
     };
 
-    // The step runs on the rates divided by their largest (at least 1), so that the shares and
-    // their sum stay within the double range whatever the rates; the scale returns in the log.
-    double scale = 1.0;
-    for (double f : table.fecundity)
-        scale = std::max(scale, f);
-    for (double rate : table.survival)
-        scale = std::max(scale, rate);
-    std::vector<double> f(n), s(n - 1);
-    for (std::size_t x = 0; x < n; ++x) {
-        f[x] = table.fecundity[x] / scale;
-        if (x + 1 < n)
-            s[x] = table.survival[x] / scale;
-    }
     const double logScale = std::log(scale);
-
     record();
     for (int t = 0; t < steps; ++t) {
         if (!alive) {
@@ -134,12 +156,7 @@ Projection ProjectLeslie(const LeslieTable &table, const std::vector<double> &st
             record();
             continue;
         }
-        double births = 0.0;
-        for (std::size_t x = 0; x < n; ++x)
-            births += f[x] * p[x];
-        next[0] = births;
-        for (std::size_t x = 0; x + 1 < n; ++x)
-            next[x + 1] = s[x] * p[x];
+        step(p, next);
         double sum = 0.0;
         for (double value : next)
             sum += value;
@@ -164,6 +181,69 @@ Projection ProjectLeslie(const LeslieTable &table, const std::vector<double> &st
         projection.convergenceTime = t;
     }
     return projection;
+}
+
+} // namespace
+
+Projection ProjectLeslie(const LeslieTable &table, const std::vector<double> &start, int steps,
+                         const std::optional<std::vector<double>> &sad)
+{
+    steps = std::clamp(steps, 1, kMaxProjectionSteps);
+    const std::size_t n = table.fecundity.size();
+    if (n == 0 || start.size() != n || table.survival.size() + 1 != n) {
+        Projection projection;
+        projection.steps = steps;
+        return projection;
+    }
+    double scale = 1.0;
+    for (double f : table.fecundity)
+        scale = std::max(scale, f);
+    for (double rate : table.survival)
+        scale = std::max(scale, rate);
+    std::vector<double> f(n), s(n - 1);
+    for (std::size_t x = 0; x < n; ++x) {
+        f[x] = table.fecundity[x] / scale;
+        if (x + 1 < n)
+            s[x] = table.survival[x] / scale;
+    }
+    // The Leslie step touches only the first row and the sub-diagonal: n products, not n^2.
+    return project(n, start, steps, sad, scale,
+                   [&](const std::vector<double> &p, std::vector<double> &next) {
+                       double births = 0.0;
+                       for (std::size_t x = 0; x < n; ++x)
+                           births += f[x] * p[x];
+                       next[0] = births;
+                       for (std::size_t x = 0; x + 1 < n; ++x)
+                           next[x + 1] = s[x] * p[x];
+                   });
+}
+
+Projection ProjectMatrix(const SquareMatrix &a, const std::vector<double> &start, int steps,
+                         const std::optional<std::vector<double>> &stable)
+{
+    steps = std::clamp(steps, 1, kMaxProjectionSteps);
+    const std::size_t n = static_cast<std::size_t>(std::max(a.n, 0));
+    if (n == 0 || start.size() != n || a.values.size() != n * n) {
+        Projection projection;
+        projection.steps = steps;
+        return projection;
+    }
+    double scale = 1.0;
+    for (double value : a.values)
+        scale = std::max(scale, value);
+    std::vector<double> scaled(a.values);
+    for (double &value : scaled)
+        value /= scale;
+    return project(n, start, steps, stable, scale,
+                   [&](const std::vector<double> &p, std::vector<double> &next) {
+                       for (std::size_t i = 0; i < n; ++i) {
+                           const double *row = scaled.data() + i * n;
+                           double sum = 0.0;
+                           for (std::size_t j = 0; j < n; ++j)
+                               sum += row[j] * p[j];
+                           next[i] = sum;
+                       }
+                   });
 }
 
 } // namespace tarnvale

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/leslie.h"
+#include "core/stagemodel.h"
 
 #include <optional>
 #include <string>
@@ -34,6 +35,14 @@ struct StartVector
 StartVector MakeStartVector(const LeslieAnalysis &analysis, StartChoice choice,
                             const std::string &typed = {});
 
+// The same for a stage model of `stages` stages with the stable stage distribution `stable`
+// (FirstClass: everything in the first stage). The messages say "stage" and name the stage as
+// StageName does with `names` ("stage juvenile: -1 is negative", "give 3 numbers, one for each
+// stage; there are 2", "the stable stage distribution is undefined").
+StartVector MakeStartVector(int stages, const std::optional<std::vector<double>> &stable,
+                            StartChoice choice, const std::string &typed = {},
+                            const std::vector<std::string> &names = {});
+
 // n(t) for t = 0 ... steps under n(t + 1) = A n(t), carried as shares and log N(t) so that a
 // fast-growing table never overflows.
 struct Projection
@@ -62,5 +71,12 @@ inline constexpr double kConvergenceDistance = 0.01;
 // are measured to (empty: no distances).
 Projection ProjectLeslie(const LeslieTable &table, const std::vector<double> &start, int steps,
                          const std::optional<std::vector<double>> &sad);
+
+// The same under n(t + 1) = A n(t) for any projection matrix `a` (entries >= 0), `stable` the
+// stable stage distribution the distances are measured to. A Leslie matrix gives what
+// ProjectLeslie gives, to rounding (ProjectLeslie sums in another order and touches only the
+// first row and the sub-diagonal).
+Projection ProjectMatrix(const SquareMatrix &a, const std::vector<double> &start, int steps,
+                         const std::optional<std::vector<double>> &stable);
 
 } // namespace tarnvale

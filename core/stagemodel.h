@@ -57,6 +57,8 @@ struct StageModel
 // The name of stage i (from 0) as messages and tables show it: its name, or its number from 1
 // when the model has no names.
 std::string StageName(const StageModel &model, int i);
+// The same from a list of names alone (empty: the numbers from 1).
+std::string StageName(const std::vector<std::string> &names, int i);
 
 // Why `model` cannot be analysed, or nothing when it can: 1 to kMaxStages stages, every entry of
 // A and of each part finite and >= 0, the parts of A's size, U and F both present or both
@@ -70,7 +72,7 @@ std::optional<std::string> CheckStageModel(const StageModel &model);
 StageModel StageModelFromLeslie(const LeslieTable &table);
 
 // U + F + C, the parts summed entry by entry (C counted as 0 when absent); empty when the model
-// is not split.
+// is not split or its parts differ in size.
 std::optional<SquareMatrix> SumOfParts(const StageModel &model);
 
 } // namespace tarnvale

@@ -1,0 +1,893 @@
+#include "core/stageanalysis.h"
+
+#include <Eigen/Core>
+#include <Eigen/Eigenvalues>
+#include <Eigen/LU>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numeric>
+
+namespace tarnvale {
+
+namespace {
+
+using Matrix = Eigen::MatrixXd;
+using Vector = Eigen::VectorXd;
+using Complex = std::complex<double>;
+
+constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
+
+std::optional<double> finite(double value)
+{
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+bool allFinite(const std::vector<double> &values)
+{
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+bool usable(const SquareMatrix &a)
+{
+    if (a.n < 1 || a.n > kMaxStages
+        || a.values.size() != static_cast<std::size_t>(a.n) * static_cast<std::size_t>(a.n))
+        return false;
+    return std::all_of(a.values.begin(), a.values.end(),
+                       [](double v) { return std::isfinite(v) && v >= 0; });
+}
+
+// ----- The life-cycle graph, from the zero pattern alone -----
+
+// An arrow j -> i for each a(i, j) > 0: an individual in stage j can be in stage i a step later.
+struct Graph
+{
+    int n = 0;
+    std::vector<std::vector<int>> out; // out[j]: the stages j leads to
+    std::vector<std::vector<int>> in; // in[i]: the stages that lead to i
+};
+
+Graph graphOf(const SquareMatrix &a)
+{
+    Graph g;
+    g.n = a.n;
+    g.out.resize(static_cast<std::size_t>(a.n));
+    g.in.resize(static_cast<std::size_t>(a.n));
+    for (int i = 0; i < a.n; ++i) {
+        for (int j = 0; j < a.n; ++j) {
+            if (a.at(i, j) > 0) {
+                g.out[static_cast<std::size_t>(j)].push_back(i);
+                g.in[static_cast<std::size_t>(i)].push_back(j);
+            }
+        }
+    }
+    return g;
+}
+
+// The classes of the life cycle (the strongly connected components) in topological order: an
+// arrow leaves a class only for itself or a later class. Tarjan's algorithm with an explicit
+// stack, which emits each class after every class it leads to.
+struct Classes
+{
+    std::vector<int> of; // the class of each stage
+    std::vector<std::vector<int>> members; // ascending stages of each class
+    int count() const { return static_cast<int>(members.size()); }
+};
+
+Classes classesOf(const Graph &g)
+{
+    const std::size_t n = static_cast<std::size_t>(g.n);
+    std::vector<int> index(n, -1), low(n, 0), stack;
+    std::vector<char> onStack(n, 0);
+    std::vector<std::pair<int, std::size_t>> path; // a stage and the next of its arrows to follow
+    std::vector<std::vector<int>> emitted;
+    int counter = 0;
+    const auto visit = [&](int s) {
+        index[static_cast<std::size_t>(s)] = low[static_cast<std::size_t>(s)] = counter++;
+        stack.push_back(s);
+        onStack[static_cast<std::size_t>(s)] = 1;
+        path.emplace_back(s, 0);
+    };
+    for (int root = 0; root < g.n; ++root) {
+        if (index[static_cast<std::size_t>(root)] >= 0)
+            continue;
+        visit(root);
+        while (!path.empty()) {
+            const std::size_t s = static_cast<std::size_t>(path.back().first);
+            const std::size_t next = path.back().second;
+            if (next < g.out[s].size()) {
+                ++path.back().second;
+                const int t = g.out[s][next];
+                if (index[static_cast<std::size_t>(t)] < 0)
+                    visit(t);
+                else if (onStack[static_cast<std::size_t>(t)])
+                    low[s] = std::min(low[s], index[static_cast<std::size_t>(t)]);
+                continue;
+            }
+            path.pop_back();
+            if (!path.empty()) {
+                const std::size_t parent = static_cast<std::size_t>(path.back().first);
+                low[parent] = std::min(low[parent], low[s]);
+            }
+            if (low[s] != index[s])
+                continue;
+            std::vector<int> members;
+            int t = -1;
+            do {
+                t = stack.back();
+                stack.pop_back();
+                onStack[static_cast<std::size_t>(t)] = 0;
+                members.push_back(t);
+            } while (t != static_cast<int>(s));
+            std::sort(members.begin(), members.end());
+            emitted.push_back(std::move(members));
+        }
+    }
+    Classes classes;
+    classes.members.assign(emitted.rbegin(), emitted.rend());
+    classes.of.assign(n, 0);
+    for (int k = 0; k < classes.count(); ++k)
+        for (int s : classes.members[static_cast<std::size_t>(k)])
+            classes.of[static_cast<std::size_t>(s)] = k;
+    return classes;
+}
+
+// The period of each class: the gcd of the lengths of its cycles, 0 for a class without one (a
+// stage without a loop). With levels from a breadth-first search inside the class, each arrow
+// j -> i there has level(j) + 1 - level(i) a multiple of the period, and the gcd of these
+// differences over the arrows is the period itself: integers only, nothing rounds.
+std::vector<int> periodsOf(const Graph &g, const Classes &classes)
+{
+    std::vector<int> level(static_cast<std::size_t>(g.n), -1), period(classes.members.size(), 0);
+    std::vector<int> queue;
+    for (int k = 0; k < classes.count(); ++k) {
+        queue.assign(1, classes.members[static_cast<std::size_t>(k)].front());
+        level[static_cast<std::size_t>(queue[0])] = 0;
+        for (std::size_t q = 0; q < queue.size(); ++q) {
+            const int j = queue[q];
+            for (int i : g.out[static_cast<std::size_t>(j)]) {
+                if (classes.of[static_cast<std::size_t>(i)] != k)
+                    continue;
+                int &li = level[static_cast<std::size_t>(i)];
+                if (li < 0) {
+                    li = level[static_cast<std::size_t>(j)] + 1;
+                    queue.push_back(i);
+                }
+                period[static_cast<std::size_t>(k)]
+                    = std::gcd(period[static_cast<std::size_t>(k)],
+                               level[static_cast<std::size_t>(j)] + 1 - li);
+            }
+        }
+    }
+    return period;
+}
+
+// reach[k] as a bit set over the classes: those class k leads to, k included.
+std::vector<std::vector<std::uint64_t>> reachOf(const Graph &g, const Classes &classes)
+{
+    const std::size_t count = classes.members.size(), words = (count + 63) / 64;
+    std::vector<std::vector<std::uint64_t>> reach(count, std::vector<std::uint64_t>(words, 0));
+    for (std::size_t k = count; k-- > 0;) {
+        reach[k][k / 64] |= std::uint64_t {1} << (k % 64);
+        for (int j : classes.members[k])
+            for (int i : g.out[static_cast<std::size_t>(j)]) {
+                const std::size_t l
+                    = static_cast<std::size_t>(classes.of[static_cast<std::size_t>(i)]);
+                if (l != k)
+                    for (std::size_t w = 0; w < words; ++w)
+                        reach[k][w] |= reach[l][w];
+            }
+    }
+    return reach;
+}
+
+bool reaches(const std::vector<std::vector<std::uint64_t>> &reach, int from, int to)
+{
+    return (reach[static_cast<std::size_t>(from)][static_cast<std::size_t>(to) / 64]
+            >> (static_cast<std::size_t>(to) % 64))
+        & 1;
+}
+
+// ----- The Perron root of one class -----
+
+// x scaled so that its entry of largest modulus is 1; false when x is not finite or 0 (the
+// solve met a zero pivot).
+bool normalise(Vector &x)
+{
+    if (!x.allFinite())
+        return false;
+    Eigen::Index top = 0;
+    const double largest = x.cwiseAbs().maxCoeff(&top);
+    if (!(largest > 0))
+        return false;
+    x /= x(top);
+    return x.allFinite();
+}
+
+struct Perron
+{
+    double radius = 0;
+    Vector right, left; // >= 0, largest entry 1
+};
+
+// The Perron root of a non-negative irreducible block b of two or more stages, from `shift`, an
+// estimate of it (perronShift).
+//
+// An eigenvalue solver's values are backward stable for b as a whole: their error is about
+// eps ||b|| times the condition number, which is a large relative error where the spectral
+// radius is small beside ||b||. So the root is refined. Inverse iteration with the shift gives
+// w and v: the LU factors of b - shift I are made once and each sweep is two triangular solves,
+// and since the shift is already near the root, the other eigenvectors fade by the ratio of the
+// distances in each sweep. The two-sided Rayleigh quotient v' b w / v' w then errs by about the
+// product of the errors of v and w, and as v, w and b are >= 0 both sums have non-negative
+// terms only: they round in the last bits whatever their sizes, with no cancellation. Where the
+// vectors have not settled after a few sweeps (a poor shift) the factors are made again at the
+// quotient, which is then Rayleigh quotient iteration. A shift that is an eigenvalue to the
+// last bit makes a zero pivot; it is moved off by a relative 1e-10, after which a sweep gains
+// some ten digits.
+Perron perronOf(const Matrix &b, double shift)
+{
+    const Eigen::Index m = b.rows();
+    const double settled = 16.0 * static_cast<double>(m) * kEpsilon;
+    Vector x = Vector::Ones(m), y = Vector::Ones(m);
+    for (int round = 0; round < 8; ++round) {
+        const Eigen::PartialPivLU<Matrix> lu(b - shift * Matrix::Identity(m, m));
+        Vector nx = x, ny = y;
+        double change = 1.0;
+        bool singular = false;
+        for (int sweep = 0; sweep < 4 && change > settled; ++sweep) {
+            nx = lu.solve(x);
+            ny = lu.transpose().solve(y);
+            if (!normalise(nx) || !normalise(ny)) {
+                singular = true;
+                break;
+            }
+            change
+                = std::max((nx - x).lpNorm<Eigen::Infinity>(), (ny - y).lpNorm<Eigen::Infinity>());
+            x = nx;
+            y = ny;
+        }
+        if (singular) {
+            shift += std::max(std::fabs(shift), std::numeric_limits<double>::min()) * 1e-10;
+            continue;
+        }
+        x = x.cwiseAbs();
+        y = y.cwiseAbs();
+        const double quotient = y.dot(b * x) / y.dot(x);
+        if (change <= settled || !std::isfinite(quotient) || quotient == shift)
+            break;
+        shift = quotient;
+    }
+    Perron perron;
+    perron.right = x.cwiseAbs();
+    perron.left = y.cwiseAbs();
+    perron.radius = perron.left.dot(b * perron.right) / perron.left.dot(perron.right);
+    return perron;
+}
+
+// ----- The spectrum of a whole matrix, class by class -----
+
+// After a permutation that lists the classes in topological order A is block triangular, so its
+// eigenvalues are those of its diagonal blocks: a class is analysed alone, a stage that forms a
+// class alone has its diagonal entry as its eigenvalue (exactly), and the spectral radius of A
+// is the largest of the classes' Perron roots.
+struct ClassSpectrum
+{
+    double radius = 0; // scaled, as b
+    int period = 0; // 0: no cycle
+    std::vector<Complex> eigenvalues; // scaled
+    Perron perron; // two or more stages only
+};
+
+struct Spectrum
+{
+    double scale = 0; // the largest entry of A; b = A / scale
+    Matrix b;
+    Graph graph;
+    Classes classes;
+    std::vector<ClassSpectrum> perClass;
+    bool eigenvaluesFound = true;
+    double lambda = 0; // scaled
+    std::vector<int> basic; // the classes whose Perron root is lambda1
+};
+
+// Two Perron roots closer than this, relative to lambda1, count as one: the refined roots are
+// good to a few units of rounding, and beyond what the arithmetic can tell apart a tie is
+// called a tie.
+double sameRootTolerance(int n)
+{
+    return 64.0 * static_cast<double>(n) * kEpsilon;
+}
+
+// A diagonal similarity D^-1 b D, D of powers of 2 (so exact), that makes the off-diagonal sum
+// of each row about that of its column (Parlett and Reinsch): a life cycle whose rates span
+// hundreds of orders of magnitude (a fecundity of 1e300 beside a survival of 0.2) has a Perron
+// vector that spans as many; balanced, the vector's entries are of one order and the solves
+// below keep all their digits. The eigenvalues do not change; the Perron vectors of b are D x
+// and D^-1 y for those x, y of the balanced block.
+Vector balance(Matrix &b)
+{
+    const Eigen::Index m = b.rows();
+    Vector d = Vector::Ones(m);
+    for (int pass = 0; pass < 100; ++pass) {
+        bool changed = false;
+        for (Eigen::Index i = 0; i < m; ++i) {
+            const double row = b.row(i).cwiseAbs().sum() - std::fabs(b(i, i));
+            double column = b.col(i).cwiseAbs().sum() - std::fabs(b(i, i));
+            if (!(row > 0) || !(column > 0))
+                continue;
+            const double sum = row + column;
+            double f = 1.0;
+            while (column < row / 2 && f < 0x1p500) {
+                f *= 2;
+                column *= 4;
+            }
+            while (column > row * 2 && f > 0x1p-500) {
+                f /= 2;
+                column /= 4;
+            }
+            if ((column + row) / f < 0.95 * sum) {
+                changed = true;
+                d(i) *= f;
+                b.row(i) /= f;
+                b.col(i) *= f;
+            }
+        }
+        if (!changed)
+            break;
+    }
+    return d;
+}
+
+// A shift for perronOf, at or just above the Perron root of an irreducible b >= 0 of two or
+// more stages, without solving for every eigenvalue. For x > 0 the Collatz-Wielandt bounds
+// min (b x)_i / x_i <= rho(b) <= max (b x)_i / x_i hold; Noda's iteration takes the upper bound
+// sigma as the shift of one step of inverse iteration, x <- (sigma I - b)^-1 x (> 0, as
+// sigma > rho), which lowers the upper bound monotonically and converges quadratically. Every
+// other eigenvalue lies farther from a shift above rho than rho does (peripheral ones too), so
+// it cannot lead astray; it stops at a bracket of 1e-10, which the refinement finishes.
+double perronShift(const Matrix &b)
+{
+    const Eigen::Index m = b.rows();
+    Vector x = Vector::Ones(m);
+    Eigen::ArrayXd ratio = (b * x).array() / x.array();
+    double upper = ratio.maxCoeff(), lower = ratio.minCoeff();
+    for (int step = 0; step < 50 && upper - lower > 1e-10 * upper; ++step) {
+        const Eigen::PartialPivLU<Matrix> lu(upper * Matrix::Identity(m, m) - b);
+        Vector next = lu.solve(x);
+        if (!next.allFinite() || !(next.minCoeff() > 0))
+            break; // upper is rho to the last bits, or rounding spoils the bounds
+        next /= next.maxCoeff();
+        ratio = (b * next).array() / next.array();
+        if (!(ratio.maxCoeff() < upper))
+            break;
+        upper = ratio.maxCoeff();
+        lower = std::max(lower, ratio.minCoeff());
+        x = next;
+    }
+    return upper;
+}
+
+Spectrum spectrumOf(const SquareMatrix &a, bool withEigenvalues)
+{
+    Spectrum s;
+    const int n = a.n;
+    s.scale = *std::max_element(a.values.begin(), a.values.end());
+    s.b = Matrix::Zero(n, n);
+    if (s.scale > 0)
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j)
+                s.b(i, j) = a.at(i, j) / s.scale;
+    s.graph = graphOf(a);
+    s.classes = classesOf(s.graph);
+    const std::vector<int> periods = periodsOf(s.graph, s.classes);
+    s.perClass.resize(s.classes.members.size());
+    for (std::size_t k = 0; k < s.perClass.size(); ++k) {
+        ClassSpectrum &c = s.perClass[k];
+        const std::vector<int> &members = s.classes.members[k];
+        c.period = periods[k];
+        if (members.size() == 1) {
+            c.radius = s.b(members[0], members[0]);
+            c.eigenvalues.assign(1, c.radius);
+            continue;
+        }
+        Matrix block = s.b(members, members);
+        const Vector d = balance(block);
+        const double blockScale = block.maxCoeff();
+        block /= blockScale;
+        c.perron = perronOf(block, perronShift(block));
+        c.radius = c.perron.radius * blockScale;
+        c.perron.right = c.perron.right.cwiseProduct(d);
+        c.perron.right /= c.perron.right.maxCoeff();
+        c.perron.left = c.perron.left.cwiseQuotient(d);
+        c.perron.left /= c.perron.left.maxCoeff();
+        if (!withEigenvalues)
+            continue;
+        const Eigen::EigenSolver<Matrix> solver(block, false);
+        if (solver.info() != Eigen::Success) {
+            s.eigenvaluesFound = false;
+            continue;
+        }
+        for (Eigen::Index e = 0; e < solver.eigenvalues().size(); ++e)
+            c.eigenvalues.push_back(solver.eigenvalues()(e) * blockScale);
+    }
+    for (const ClassSpectrum &c : s.perClass)
+        s.lambda = std::max(s.lambda, c.radius);
+    if (s.lambda > 0) {
+        for (int k = 0; k < s.classes.count(); ++k) {
+            ClassSpectrum &c = s.perClass[static_cast<std::size_t>(k)];
+            if (c.radius >= s.lambda * (1 - sameRootTolerance(n))) {
+                s.basic.push_back(k);
+                c.radius = s.lambda;
+            }
+        }
+    }
+    return s;
+}
+
+// The eigenvalues of a class of period p on the circle of its Perron root, radius times the p-th
+// roots of unity, put in place of the solver's nearest ones: a cycle of period 3 has three
+// eigenvalues of equal modulus, exactly.
+void placePeripheralEigenvalues(ClassSpectrum &c)
+{
+    if (c.eigenvalues.size() == 1)
+        c.eigenvalues[0] = c.radius;
+    if (c.eigenvalues.size() < 2 || c.period < 1)
+        return;
+    const double pi = std::acos(-1.0);
+    std::vector<char> placed(c.eigenvalues.size(), 0);
+    for (int k = 0; k < c.period; ++k) {
+        Complex target = std::polar(c.radius, 2 * pi * k / c.period);
+        if (k == 0)
+            target = c.radius;
+        else if (2 * k == c.period)
+            target = -c.radius;
+        std::size_t nearest = c.eigenvalues.size();
+        for (std::size_t e = 0; e < c.eigenvalues.size(); ++e)
+            if (!placed[e]
+                && (nearest == c.eigenvalues.size()
+                    || std::abs(c.eigenvalues[e] - target)
+                        < std::abs(c.eigenvalues[nearest] - target)))
+                nearest = e;
+        c.eigenvalues[nearest] = target;
+        placed[nearest] = 1;
+    }
+}
+
+// ----- The eigenvectors of lambda1 -----
+
+// The right eigenvector of lambda1 that starts in the basic class `start`, with its Perron
+// vector there, and flows to every class start leads to: in topological order each such class
+// K solves (lambda1 I - B_KK) w_K = sum over the earlier classes J of B_KJ w_J. No class that
+// start leads to has lambda1 as its root (start is the last basic class on its way), so
+// lambda1 I - B_KK is a non-singular M-matrix and w_K > 0; every other class holds an exact 0.
+Vector rightVector(const Spectrum &s, int start)
+{
+    const Classes &classes = s.classes;
+    Vector w = Vector::Zero(s.b.rows());
+    const std::vector<int> &first = classes.members[static_cast<std::size_t>(start)];
+    for (std::size_t t = 0; t < first.size(); ++t)
+        w(first[t]) = first.size() == 1 ? 1.0
+                                        : s.perClass[static_cast<std::size_t>(start)].perron.right(
+                                            static_cast<Eigen::Index>(t));
+    std::vector<char> reached(classes.members.size(), 0);
+    reached[static_cast<std::size_t>(start)] = 1;
+    for (int k = start + 1; k < classes.count(); ++k) {
+        const std::vector<int> &members = classes.members[static_cast<std::size_t>(k)];
+        Vector inflow = Vector::Zero(static_cast<Eigen::Index>(members.size()));
+        for (std::size_t t = 0; t < members.size(); ++t) {
+            for (int j : s.graph.in[static_cast<std::size_t>(members[t])]) {
+                const int from = classes.of[static_cast<std::size_t>(j)];
+                if (from != k && reached[static_cast<std::size_t>(from)]) {
+                    reached[static_cast<std::size_t>(k)] = 1;
+                    inflow(static_cast<Eigen::Index>(t)) += s.b(members[t], j) * w(j);
+                }
+            }
+        }
+        if (!reached[static_cast<std::size_t>(k)])
+            continue;
+        const Matrix m
+            = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.b(members, members);
+        const Vector part = m.partialPivLu().solve(inflow).cwiseAbs();
+        w(members) = part;
+        // Keep far from overflow along a long chain of slowly draining classes.
+        const double top = part.maxCoeff();
+        if (top > 1e150)
+            w /= top;
+    }
+    return w;
+}
+
+// The left eigenvector of lambda1 that starts in the basic class `start` and flows back to
+// every class that leads to it, in reverse topological order, as rightVector does forwards.
+Vector leftVector(const Spectrum &s, int start)
+{
+    const Classes &classes = s.classes;
+    Vector v = Vector::Zero(s.b.rows());
+    const std::vector<int> &first = classes.members[static_cast<std::size_t>(start)];
+    for (std::size_t t = 0; t < first.size(); ++t)
+        v(first[t]) = first.size() == 1
+            ? 1.0
+            : s.perClass[static_cast<std::size_t>(start)].perron.left(static_cast<Eigen::Index>(t));
+    std::vector<char> reaching(classes.members.size(), 0);
+    reaching[static_cast<std::size_t>(start)] = 1;
+    for (int k = start - 1; k >= 0; --k) {
+        const std::vector<int> &members = classes.members[static_cast<std::size_t>(k)];
+        Vector inflow = Vector::Zero(static_cast<Eigen::Index>(members.size()));
+        for (std::size_t t = 0; t < members.size(); ++t) {
+            for (int i : s.graph.out[static_cast<std::size_t>(members[t])]) {
+                const int to = classes.of[static_cast<std::size_t>(i)];
+                if (to != k && reaching[static_cast<std::size_t>(to)]) {
+                    reaching[static_cast<std::size_t>(k)] = 1;
+                    inflow(static_cast<Eigen::Index>(t)) += v(i) * s.b(i, members[t]);
+                }
+            }
+        }
+        if (!reaching[static_cast<std::size_t>(k)])
+            continue;
+        const Matrix m
+            = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.b(members, members);
+        const Vector part = m.transpose().partialPivLu().solve(inflow).cwiseAbs();
+        v(members) = part;
+        const double top = part.maxCoeff();
+        if (top > 1e150)
+            v /= top;
+    }
+    return v;
+}
+
+// Sums with Neumaier's compensation: the elasticities are divided by their own sum, and over
+// n^2 terms plain summation could lose more than the 1e-12 they are to sum to 1 within.
+struct CompensatedSum
+{
+    double sum = 0, compensation = 0;
+    void add(double x)
+    {
+        const double t = sum + x;
+        compensation += std::fabs(sum) >= std::fabs(x) ? (sum - t) + x : (x - t) + sum;
+        sum = t;
+    }
+    double value() const { return sum + compensation; }
+};
+
+// ----- R0 and the fundamental matrix -----
+
+struct Reproduction
+{
+    std::optional<double> r0;
+    std::optional<std::vector<double>> lifeExpectancy;
+    std::string why;
+};
+
+constexpr const char *kNeverDie = "U has spectral radius \u2265 1: individuals never die";
+
+// With U >= 0, rho(U) < 1 exactly when I - U is a non-singular M-matrix, that is when
+// N = (I - U)^-1 exists and is >= 0 (then N = I + U + U^2 + ...); where rho(U) > 1 the Perron
+// vector x of U gives N x = x / (1 - rho(U)) < 0, so N has a negative entry, and one where N
+// may be non-zero at all: N(i, j) = 0 wherever U's graph has no path from j to i, whatever
+// rho(U). Survival and growth rarely let a column of U sum above 1, and where none does a
+// cheaper test of the graph decides: rho(U) < 1 exactly when every stage leads, through U's
+// arrows, to a stage whose column sums below 1 (from there some individuals die). Otherwise a
+// set of stages that leads to no such stage keeps its individuals for ever: its block of U is
+// column-stochastic, of spectral radius 1.
+//
+// R0 is the spectral radius of F N (C counted with F). Only the rows of the stages that receive
+// offspring are non-zero in F N, so its eigenvalues are those of its block on these stages and
+// zeros: R0 is the Perron root of that k x k block, found as lambda1 is. k is usually 1 (one
+// newborn stage), where R0 is the one entry, F N's trace; the block needs only the k columns of
+// N for those stages, two triangular solves each. No entry of N is subtracted anywhere.
+Reproduction reproductionOf(const StageModel &model)
+{
+    Reproduction result;
+    if (!model.split()) {
+        result.why = "the model is not split into U and F";
+        return result;
+    }
+    const SquareMatrix &u = *model.u;
+    const int n = u.n;
+    const Graph graph = graphOf(u);
+    const Classes classes = classesOf(graph);
+    const auto reach = reachOf(graph, classes);
+    const auto mayBePositive = [&](int i, int j) {
+        return reaches(reach, classes.of[static_cast<std::size_t>(j)],
+                       classes.of[static_cast<std::size_t>(i)]);
+    };
+
+    Matrix iMinusU = Matrix::Identity(n, n);
+    std::vector<double> columnSum(static_cast<std::size_t>(n), 0.0);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            iMinusU(i, j) -= u.at(i, j);
+            columnSum[static_cast<std::size_t>(j)] += u.at(i, j);
+        }
+    const bool substochastic
+        = std::all_of(columnSum.begin(), columnSum.end(), [](double c) { return c <= 1; });
+    if (substochastic) {
+        std::vector<char> leads(static_cast<std::size_t>(n), 0);
+        std::vector<int> queue;
+        for (int j = 0; j < n; ++j)
+            if (columnSum[static_cast<std::size_t>(j)] < 1) {
+                leads[static_cast<std::size_t>(j)] = 1;
+                queue.push_back(j);
+            }
+        for (std::size_t q = 0; q < queue.size(); ++q)
+            for (int j : graph.in[static_cast<std::size_t>(queue[q])])
+                if (!leads[static_cast<std::size_t>(j)]) {
+                    leads[static_cast<std::size_t>(j)] = 1;
+                    queue.push_back(j);
+                }
+        if (queue.size() != static_cast<std::size_t>(n)) {
+            result.why = kNeverDie;
+            return result;
+        }
+    }
+    const Eigen::PartialPivLU<Matrix> lu(iMinusU);
+    // The stages that receive offspring, and F + C on their rows, scaled to a largest entry of
+    // 1 so that no product leaves the range before the scale returns.
+    Matrix births = Matrix::Zero(n, n);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            births(i, j) = model.f->at(i, j) + (model.c ? model.c->at(i, j) : 0.0);
+    std::vector<int> receiving;
+    for (int i = 0; i < n; ++i)
+        if (births.row(i).maxCoeff() > 0)
+            receiving.push_back(i);
+    const double birthScale = births.maxCoeff();
+
+    Matrix columns; // N's columns of the receiving stages
+    Vector expectancy;
+    if (substochastic) {
+        Matrix unit = Matrix::Zero(n, static_cast<Eigen::Index>(receiving.size()));
+        for (std::size_t t = 0; t < receiving.size(); ++t)
+            unit(receiving[t], static_cast<Eigen::Index>(t)) = 1.0;
+        columns = lu.solve(unit);
+        expectancy = lu.transpose().solve(Vector::Ones(n));
+        for (std::size_t t = 0; t < receiving.size(); ++t)
+            for (int i = 0; i < n; ++i)
+                columns(i, static_cast<Eigen::Index>(t)) = mayBePositive(i, receiving[t])
+                    ? std::fabs(columns(i, static_cast<Eigen::Index>(t)))
+                    : 0.0;
+    } else {
+        Matrix fundamental = lu.solve(Matrix::Identity(n, n));
+        if (!fundamental.allFinite()) {
+            result.why = kNeverDie;
+            return result;
+        }
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) {
+                if (!mayBePositive(i, j))
+                    fundamental(i, j) = 0.0;
+                else if (!(fundamental(i, j) > 0)) {
+                    result.why = kNeverDie;
+                    return result;
+                }
+            }
+        columns = fundamental(Eigen::all, receiving);
+        expectancy = fundamental.colwise().sum().transpose();
+    }
+    if (!columns.allFinite() || !expectancy.allFinite()) {
+        // N is singular to working precision: rho(U) is 1 to the last bits.
+        result.why = kNeverDie;
+        return result;
+    }
+    result.lifeExpectancy = std::vector<double>(expectancy.data(), expectancy.data() + n);
+
+    if (receiving.empty()) {
+        result.r0 = 0.0;
+        return result;
+    }
+    const int k = static_cast<int>(receiving.size());
+    SquareMatrix block(k);
+    for (int s = 0; s < k; ++s)
+        for (int t = 0; t < k; ++t) {
+            double sum = 0;
+            for (int i = 0; i < n; ++i)
+                sum += births(receiving[static_cast<std::size_t>(s)], i) / birthScale
+                    * columns(i, t);
+            block.at(s, t) = sum;
+        }
+    if (!allFinite(block.values)) {
+        result.why = "R0 lies beyond the number range";
+        return result;
+    }
+    const std::optional<double> radius
+        = k == 1 ? std::optional<double>(block.at(0, 0)) : DominantEigenvalue(block);
+    if (radius)
+        result.r0 = finite(*radius * birthScale);
+    if (!result.r0)
+        result.why = "R0 lies beyond the number range";
+    return result;
+}
+
+} // namespace
+
+std::optional<double> DominantEigenvalue(const SquareMatrix &a)
+{
+    if (!usable(a))
+        return std::nullopt;
+    const Spectrum s = spectrumOf(a, false);
+    return finite(s.lambda * s.scale);
+}
+
+MatrixStructure StructureOf(const SquareMatrix &a)
+{
+    MatrixStructure structure;
+    if (a.n < 1 || a.values.size() != static_cast<std::size_t>(a.n) * static_cast<std::size_t>(a.n))
+        return structure;
+    const Graph graph = graphOf(a);
+    const Classes classes = classesOf(graph);
+    structure.irreducible = classes.count() == 1;
+    if (structure.irreducible) {
+        const int period = periodsOf(graph, classes)[0];
+        if (period > 0)
+            structure.period = period;
+    }
+    return structure;
+}
+
+StageAnalysis AnalyseStage(const StageModel &model)
+{
+    StageAnalysis analysis;
+    analysis.stages = model.stages();
+    if (CheckStageModel(model))
+        return analysis;
+    const int n = model.stages();
+    const MatrixStructure structure = StructureOf(model.a);
+    analysis.irreducible = structure.irreducible;
+    analysis.period = structure.period;
+    analysis.primitive = structure.primitive();
+
+    const Reproduction reproduction = reproductionOf(model);
+    analysis.netReproductiveRate = reproduction.r0;
+    analysis.lifeExpectancy = reproduction.lifeExpectancy;
+    analysis.whyNoR0 = reproduction.why;
+
+    Spectrum s = spectrumOf(model.a, true);
+    const std::optional<double> lambda = finite(s.lambda * s.scale);
+    if (!lambda)
+        return analysis;
+    analysis.lambda = lambda;
+
+    // The eigenvalues, lambda1 (the basic class's Perron root) first.
+    if (s.eigenvaluesFound) {
+        std::vector<Complex> others;
+        bool first = true;
+        for (int k = 0; k < s.classes.count(); ++k) {
+            ClassSpectrum &c = s.perClass[static_cast<std::size_t>(k)];
+            placePeripheralEigenvalues(c);
+            for (Complex e : c.eigenvalues) {
+                if (first && k == (s.basic.empty() ? -1 : s.basic.front()) && e == c.radius)
+                    first = false;
+                else
+                    others.push_back(e * s.scale);
+            }
+        }
+        std::sort(others.begin(), others.end(), [](Complex p, Complex q) {
+            if (std::abs(p) != std::abs(q))
+                return std::abs(p) > std::abs(q);
+            if (p.real() != q.real())
+                return p.real() > q.real();
+            return p.imag() > q.imag();
+        });
+        if (*lambda == 0)
+            others.assign(static_cast<std::size_t>(n) - 1, 0.0);
+        analysis.eigenvalues.push_back(*lambda);
+        analysis.eigenvalues.insert(analysis.eigenvalues.end(), others.begin(), others.end());
+        const bool allFiniteValues
+            = std::all_of(analysis.eigenvalues.begin(), analysis.eigenvalues.end(), [](Complex e) {
+                  return std::isfinite(e.real()) && std::isfinite(e.imag());
+              });
+        if (!allFiniteValues || analysis.eigenvalues.size() != static_cast<std::size_t>(n))
+            analysis.eigenvalues.clear();
+    }
+
+    // |lambda2|: lambda1 itself where a second class shares the root or the basic class is
+    // periodic (its other peripheral eigenvalues), else the largest of the rest.
+    const bool periodicBasic
+        = s.basic.size() == 1 && s.perClass[static_cast<std::size_t>(s.basic.front())].period > 1;
+    if (n > 1 && (s.basic.size() > 1 || periodicBasic)) {
+        analysis.secondModulus = *lambda;
+        analysis.dampingRatio = 1.0;
+    } else if (n > 1 && !analysis.eigenvalues.empty()) {
+        const double second = std::abs(analysis.eigenvalues[1]);
+        const bool negligible = second <= 8.0 * static_cast<double>(n) * kEpsilon * *lambda;
+        analysis.secondModulus = negligible ? 0.0 : second;
+        if (!negligible)
+            analysis.dampingRatio = finite(*lambda / second);
+    }
+
+    if (*lambda == 0)
+        return analysis;
+    const double logLambda = std::log(s.lambda) + std::log(s.scale);
+    analysis.intrinsicRate = finite(logLambda);
+    if (logLambda != 0)
+        analysis.doublingTime = finite(std::log(2.0) / logLambda);
+    if (analysis.netReproductiveRate && *analysis.netReproductiveRate > 0) {
+        // Where R0 or lambda1 is 1 so is the other, and the quotient of two logarithms of
+        // rounding noise means nothing; so where their signs disagree.
+        const double logR0 = std::log(*analysis.netReproductiveRate);
+        if (logR0 != 0 && logLambda != 0 && (logR0 > 0) == (logLambda > 0))
+            analysis.generationTime = finite(logR0 / logLambda);
+    }
+
+    // w from the one basic class no other basic class follows, v from the one no other basic
+    // class precedes; where there are two such, the eigenvector is not unique.
+    const auto reach = reachOf(s.graph, s.classes);
+    std::vector<int> last, earliest;
+    for (int k : s.basic) {
+        bool followed = false, preceded = false;
+        for (int l : s.basic) {
+            followed = followed || (l != k && reaches(reach, k, l));
+            preceded = preceded || (l != k && reaches(reach, l, k));
+        }
+        if (!followed)
+            last.push_back(k);
+        if (!preceded)
+            earliest.push_back(k);
+    }
+    Vector w, v;
+    if (last.size() == 1) {
+        w = rightVector(s, last.front());
+        const double top = w.maxCoeff();
+        w /= top;
+        const std::vector<double> shares(w.data(), w.data() + n);
+        std::vector<double> distribution = shares;
+        const double sum = w.sum();
+        for (double &x : distribution)
+            x /= sum;
+        if (allFinite(distribution))
+            analysis.stableDistribution = distribution;
+    }
+    if (earliest.size() == 1) {
+        v = leftVector(s, earliest.front());
+        v /= v.maxCoeff();
+        std::vector<double> values(v.data(), v.data() + n);
+        const auto firstNonZero
+            = std::find_if(values.begin(), values.end(), [](double x) { return x > 0; });
+        const double unit = *firstNonZero;
+        for (double &x : values)
+            x /= unit;
+        if (allFinite(values))
+            analysis.reproductiveValues = values;
+    }
+
+    // Ergodic: v > 0, every stage leads to the basic class; never where lambda1 is not simple,
+    // where the long-run structure depends on where the population starts.
+    const bool simple = s.basic.size() == 1;
+    bool everyStageLeads = simple;
+    for (int k = 0; simple && k < s.classes.count(); ++k)
+        everyStageLeads = everyStageLeads && reaches(reach, k, s.basic.front());
+    analysis.ergodic = everyStageLeads;
+    if (!simple || !analysis.stableDistribution || !analysis.reproductiveValues)
+        return analysis;
+
+    // S = v w' / <v, w> and E(i, j) = v(i) a(i, j) w(j) / (lambda1 <v, w>) from the vectors
+    // scaled to a largest entry of 1 (both are free of the scale of A). The elasticities are
+    // divided by the sum of their own numerators, which is lambda1 <v, w> up to the product of
+    // the vectors' errors, so that they sum to 1 within the rounding of that sum.
+    const double product = v.dot(w);
+    const double condition = v.norm() * w.norm() / product;
+    if (!(product > 0) || !std::isfinite(condition))
+        return analysis;
+    analysis.conditionNumber = condition;
+    SquareMatrix sensitivity(n), elasticity(n);
+    CompensatedSum total;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            sensitivity.at(i, j) = v(i) * w(j) / product;
+            elasticity.at(i, j) = v(i) * s.b(i, j) * w(j);
+            total.add(elasticity.at(i, j));
+        }
+    const double sum = total.value();
+    for (double &e : elasticity.values)
+        e /= sum;
+    if (allFinite(sensitivity.values))
+        analysis.sensitivity = std::move(sensitivity);
+    if (sum > 0 && allFinite(elasticity.values))
+        analysis.elasticity = std::move(elasticity);
+    return analysis;
+}
+
+} // namespace tarnvale
