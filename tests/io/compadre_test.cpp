@@ -287,3 +287,24 @@ TEST_F(CompadreFiles, readsAHundredThousandRecordsInTheSameMemory)
     EXPECT_EQ(records, 100000);
     EXPECT_LE(most, settled);
 }
+
+TEST(CompadreReader, readsTheSampleWhereEveryCheckTrips)
+{
+    CompadreReader reader;
+    const std::string path = std::string(TARNVALE_EXAMPLES_DIR) + "/compadre-sample.csv";
+    ASSERT_TRUE(reader.open(path).ok);
+    std::set<std::string_view> tripped;
+    int published = 0;
+    while (const std::optional<CompadreRecord> r = reader.next()) {
+        for (std::size_t i = 0; i < kModelCheckCount; ++i)
+            if (IsWorrying(ModelChecks()[i], r->checks[i]))
+                tripped.insert(ModelChecks()[i].name);
+        if (!r->species.starts_with("test record")) {
+            ++published;
+            EXPECT_TRUE(r->model && r->model->split() && !r->model->names.empty()) << r->source;
+            EXPECT_NE(r->citation, "") << r->source;
+        }
+    }
+    EXPECT_EQ(tripped.size(), kModelCheckCount);
+    EXPECT_EQ(published, 6);
+}
