@@ -81,8 +81,9 @@ using ModelCheckValues = std::array<std::optional<bool>, kModelCheckCount>;
 //   check_irreducible    the life-cycle graph of A (j -> i for each a(i, j) > 0) is strongly
 //                        connected (StructureOf)
 //   check_primitive      irreducible with period 1 (StructureOf)
-//                        (these three are empty when A holds an "NA"; ergodic also when A cannot
-//                        be analysed, as with a negative entry)
+//                        (these three are empty when A holds an "NA"; ergodic also where the
+//                        stage analysis leaves it undecided: A cannot be analysed, as with a
+//                        negative entry, or lambda1 is 0, as in a life cycle without a loop)
 //   check_surv_gte_1     an entry of U is >= 1; empty when U is all "NA"
 // Worrying: true of check_NA_*, check_zero_*, check_singular_U and check_surv_gte_1; false of
 // check_component_sum, check_ergodic, check_irreducible and check_primitive.
