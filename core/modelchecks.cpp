@@ -237,9 +237,9 @@ const std::array<ModelCheck, kModelCheckCount> kChecks = {{
 
 } // namespace
 
-MatrixText ParseMatrixText(std::string_view text)
+RecordMatrixText ParseRecordMatrix(std::string_view text)
 {
-    MatrixText result;
+    RecordMatrixText result;
     text = trimmed(text);
     if (text.empty() || text == "NA") {
         result.missing = true;

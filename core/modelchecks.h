@@ -28,7 +28,7 @@ struct RecordMatrix
 // What the text of a matrix, "[0 1.5 0.5 NA]" (its entries row by row between brackets,
 // separated by blanks), gives. The brackets may be left out; a ";" counts as a blank, as in
 // Rcompadre's string_to_mat.
-struct MatrixText
+struct RecordMatrixText
 {
     // The text gives no matrix at all: it is empty, "[]" or a bare "NA" (a missing matrix as
     // write.csv writes one).
@@ -43,7 +43,7 @@ struct MatrixText
     // stages, more than 500". Empty when it can.
     std::string problem;
 };
-MatrixText ParseMatrixText(std::string_view text);
+RecordMatrixText ParseRecordMatrix(std::string_view text);
 
 // The four matrices of a record. An empty one (no column, or a text without a matrix) counts as a
 // matrix of "NA" entries everywhere below, which is how the databases store the parts of a

@@ -76,7 +76,7 @@ struct PartUse
     std::string problem;
 };
 
-PartUse usePart(std::string_view name, const MatrixText &part, int stages)
+PartUse usePart(std::string_view name, const RecordMatrixText &part, int stages)
 {
     const bool allMissing = part.matrix
         && std::none_of(part.matrix->entries.begin(), part.matrix->entries.end(),
@@ -318,10 +318,10 @@ CompadreRecord CompadreReader::Impl::record() const
     record.projectionInterval = text(Interval);
     record.matrixComposite = text(Composite);
 
-    const MatrixText a = ParseMatrixText(field(MatA));
-    const MatrixText u = ParseMatrixText(field(MatU));
-    const MatrixText f = ParseMatrixText(field(MatF));
-    const MatrixText c = ParseMatrixText(field(MatC));
+    const RecordMatrixText a = ParseRecordMatrix(field(MatA));
+    const RecordMatrixText u = ParseRecordMatrix(field(MatU));
+    const RecordMatrixText f = ParseRecordMatrix(field(MatF));
+    const RecordMatrixText c = ParseRecordMatrix(field(MatC));
     record.checks = RunModelChecks({a.matrix, u.matrix, f.matrix, c.matrix});
     if (!a.problem.empty()) {
         record.problem = partProblem("matA", a.problem);

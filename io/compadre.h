@@ -83,7 +83,7 @@ struct CompadreOpen
 // fields separated by commas, a field in double quotes may hold commas and doubled double
 // quotes; blank lines are skipped and a UTF-8 byte-order mark is ignored. Columns may come in any
 // order and unknown ones are ignored, as is a column with an empty name (write.csv's row names).
-// The matrices matA, matU, matF and matC are texts "[a b c d]" (ParseMatrixText), the stage
+// The matrices matA, matU, matF and matC are texts "[a b c d]" (ParseRecordMatrix), the stage
 // names "[Seedling||Juvenile||Adult]". A file is such a file when its header has a column matA.
 class CompadreReader
 {

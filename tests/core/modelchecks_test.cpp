@@ -13,7 +13,7 @@ using namespace tarnvale;
 namespace {
 
 // "2: 1 NA 3 4" (the stages, then the entries), "none" or "missing".
-std::string shown(const MatrixText &text)
+std::string shown(const RecordMatrixText &text)
 {
     if (!text.matrix)
         return text.missing ? "missing" : "none";
@@ -58,14 +58,14 @@ TEST(ModelChecks, matrixTextsGiveTheirEntriesOrSayWhy)
         {"NA", "missing", "is missing"},
     };
     for (const Case &c : cases) {
-        const MatrixText text = ParseMatrixText(c.text);
+        const RecordMatrixText text = ParseRecordMatrix(c.text);
         EXPECT_EQ(shown(text), c.matrix) << c.text.substr(0, 40);
         EXPECT_EQ(text.problem, c.problem) << c.text.substr(0, 40);
     }
     std::string big = "[";
     for (int k = 0; k < 501 * 501; ++k)
         big += "0 ";
-    EXPECT_EQ(ParseMatrixText(big + "]").problem, "has 501 stages, more than 500");
+    EXPECT_EQ(ParseRecordMatrix(big + "]").problem, "has 501 stages, more than 500");
 }
 
 // Each record trips the check its name gives and, where cdb_flag's definitions allow, no other.
@@ -127,8 +127,9 @@ TEST(ModelChecks, eachCheckTripsOnTheRecordMadeForIt)
          "FFFF FF F F T TTT T"},
     };
     for (const Case &c : cases) {
-        const RecordMatrices matrices {ParseMatrixText(c.a).matrix, ParseMatrixText(c.u).matrix,
-                                       ParseMatrixText(c.f).matrix, ParseMatrixText(c.c).matrix};
+        const RecordMatrices matrices {ParseRecordMatrix(c.a).matrix, ParseRecordMatrix(c.u).matrix,
+                                       ParseRecordMatrix(c.f).matrix,
+                                       ParseRecordMatrix(c.c).matrix};
         std::string expected = c.expected;
         expected.erase(std::remove(expected.begin(), expected.end(), ' '), expected.end());
         EXPECT_EQ(letters(RunModelChecks(matrices)), expected) << c.name;
