@@ -41,6 +41,8 @@ struct ResultField
     // How each model gives the value; nullptr where the model has no such result.
     ResultValue (*leslie)(const LeslieAnalysis &);
     ResultValue (*stage)(const StageAnalysis &);
+    // A Flag's word for false ("reducible"); its label is the word for true.
+    const char *negation = nullptr;
 
     bool has(ModelKind model) const
     {

@@ -25,6 +25,13 @@ std::optional<double> finite(double value)
     return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
+// The power of 2 at or below x > 0: dividing by it and multiplying back is exact, so that a
+// diagonal entry that is an eigenvalue comes back to the last bit.
+double powerOfTwoScale(double x)
+{
+    return std::ldexp(1.0, std::ilogb(x));
+}
+
 bool allFinite(const std::vector<double> &values)
 {
     return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
@@ -215,12 +222,13 @@ struct Perron
 // The Perron root of a non-negative irreducible block b of two or more stages, from `shift`, an
 // estimate of it (perronShift).
 //
-// An eigenvalue solver's values are backward stable for b as a whole: their error is about
-// eps ||b|| times the condition number, which is a large relative error where the spectral
-// radius is small beside ||b||. So the root is refined. Inverse iteration with the shift gives
-// w and v: the LU factors of b - shift I are made once and each sweep is two triangular solves,
-// and since the shift is already near the root, the other eigenvectors fade by the ratio of the
-// distances in each sweep. The two-sided Rayleigh quotient v' b w / v' w then errs by about the
+// An eigenvalue solver's values (Eigen's Schur form) are backward stable for b as a whole: their
+// error is about eps ||b|| times the condition number, a large relative error where the
+// spectral radius is small beside ||b||, and they cost n^3 with a large constant. So the root
+// comes from its own iteration instead and is refined here. Inverse iteration with the shift
+// gives w and v: the LU factors of b - shift I are made once and each sweep is two triangular
+// solves, and since the shift is already near the root, the other eigenvectors fade by the ratio of
+// the distances in each sweep. The two-sided Rayleigh quotient v' b w / v' w then errs by about the
 // product of the errors of v and w, and as v, w and b are >= 0 both sums have non-negative
 // terms only: they round in the last bits whatever their sizes, with no cancellation. Where the
 // vectors have not settled after a few sweeps (a poor shift) the factors are made again at the
@@ -275,21 +283,20 @@ Perron perronOf(const Matrix &b, double shift)
 // is the largest of the classes' Perron roots.
 struct ClassSpectrum
 {
-    double radius = 0; // scaled, as b
+    double radius = 0;
     int period = 0; // 0: no cycle
-    std::vector<Complex> eigenvalues; // scaled
+    std::vector<Complex> eigenvalues;
     Perron perron; // two or more stages only
 };
 
 struct Spectrum
 {
-    double scale = 0; // the largest entry of A; b = A / scale
-    Matrix b;
+    Matrix a;
     Graph graph;
     Classes classes;
     std::vector<ClassSpectrum> perClass;
     bool eigenvaluesFound = true;
-    double lambda = 0; // scaled
+    double lambda = 0;
     std::vector<int> basic; // the classes whose Perron root is lambda1
 };
 
@@ -301,44 +308,57 @@ double sameRootTolerance(int n)
     return 64.0 * static_cast<double>(n) * kEpsilon;
 }
 
-// A diagonal similarity D^-1 b D, D of powers of 2 (so exact), that makes the off-diagonal sum
-// of each row about that of its column (Parlett and Reinsch): a life cycle whose rates span
-// hundreds of orders of magnitude (a fecundity of 1e300 beside a survival of 0.2) has a Perron
-// vector that spans as many; balanced, the vector's entries are of one order and the solves
-// below keep all their digits. The eigenvalues do not change; the Perron vectors of b are D x
-// and D^-1 y for those x, y of the balanced block.
-Vector balance(Matrix &b)
+// A diagonal similarity D^-1 b D, D = diag(2^e(i)) (so exact), that brings the largest
+// off-diagonal entry of each row and of its column within a factor of 4 (after Parlett and
+// Reinsch, with the largest entries instead of sums, which cannot overflow): a life cycle whose
+// rates span hundreds of orders of magnitude (a fecundity of 1e300 beside a survival of 0.2) has
+// a Perron vector that spans as many; balanced, the vector's entries are of one order and the
+// solves below keep all their digits. The eigenvalues do not change; the Perron vectors of b
+// are D x and D^-1 y for those x, y of the balanced block. Returns e.
+std::vector<int> balance(Matrix &b)
 {
     const Eigen::Index m = b.rows();
-    Vector d = Vector::Ones(m);
+    std::vector<int> exponent(static_cast<std::size_t>(m), 0);
     for (int pass = 0; pass < 100; ++pass) {
         bool changed = false;
         for (Eigen::Index i = 0; i < m; ++i) {
-            const double row = b.row(i).cwiseAbs().sum() - std::fabs(b(i, i));
-            double column = b.col(i).cwiseAbs().sum() - std::fabs(b(i, i));
+            const double diagonal = b(i, i);
+            b(i, i) = 0;
+            const double row = b.row(i).cwiseAbs().maxCoeff();
+            const double column = b.col(i).cwiseAbs().maxCoeff();
+            b(i, i) = diagonal;
             if (!(row > 0) || !(column > 0))
                 continue;
-            const double sum = row + column;
-            double f = 1.0;
-            while (column < row / 2 && f < 0x1p500) {
-                f *= 2;
-                column *= 4;
-            }
-            while (column > row * 2 && f > 0x1p-500) {
-                f /= 2;
-                column /= 4;
-            }
-            if ((column + row) / f < 0.95 * sum) {
-                changed = true;
-                d(i) *= f;
-                b.row(i) /= f;
-                b.col(i) *= f;
+            const int e = (std::ilogb(row) - std::ilogb(column)) / 2;
+            if (e == 0)
+                continue;
+            changed = true;
+            exponent[static_cast<std::size_t>(i)] += e;
+            for (Eigen::Index j = 0; j < m; ++j) {
+                if (j == i)
+                    continue;
+                b(i, j) = std::ldexp(b(i, j), -e);
+                b(j, i) = std::ldexp(b(j, i), e);
             }
         }
         if (!changed)
             break;
     }
-    return d;
+    return exponent;
+}
+
+// x(i) 2^(sign e(i)), scaled by a power of 2 to a largest entry in [1, 2) without leaving the
+// range on the way.
+Vector unbalance(const Vector &x, const std::vector<int> &exponent, int sign)
+{
+    int top = std::numeric_limits<int>::min();
+    for (Eigen::Index i = 0; i < x.size(); ++i)
+        if (x(i) > 0)
+            top = std::max(top, std::ilogb(x(i)) + sign * exponent[static_cast<std::size_t>(i)]);
+    Vector y(x.size());
+    for (Eigen::Index i = 0; i < x.size(); ++i)
+        y(i) = std::ldexp(x(i), sign * exponent[static_cast<std::size_t>(i)] - top);
+    return y / y.maxCoeff();
 }
 
 // A shift for perronOf, at or just above the Perron root of an irreducible b >= 0 of two or
@@ -374,12 +394,8 @@ Spectrum spectrumOf(const SquareMatrix &a, bool withEigenvalues)
 {
     Spectrum s;
     const int n = a.n;
-    s.scale = *std::max_element(a.values.begin(), a.values.end());
-    s.b = Matrix::Zero(n, n);
-    if (s.scale > 0)
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j)
-                s.b(i, j) = a.at(i, j) / s.scale;
+    s.a = Eigen::Map<const Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>>(
+        a.values.data(), n, n);
     s.graph = graphOf(a);
     s.classes = classesOf(s.graph);
     const std::vector<int> periods = periodsOf(s.graph, s.classes);
@@ -389,20 +405,18 @@ Spectrum spectrumOf(const SquareMatrix &a, bool withEigenvalues)
         const std::vector<int> &members = s.classes.members[k];
         c.period = periods[k];
         if (members.size() == 1) {
-            c.radius = s.b(members[0], members[0]);
+            c.radius = s.a(members[0], members[0]);
             c.eigenvalues.assign(1, c.radius);
             continue;
         }
-        Matrix block = s.b(members, members);
-        const Vector d = balance(block);
-        const double blockScale = block.maxCoeff();
+        Matrix block = s.a(members, members);
+        const std::vector<int> exponent = balance(block);
+        const double blockScale = powerOfTwoScale(block.maxCoeff());
         block /= blockScale;
         c.perron = perronOf(block, perronShift(block));
         c.radius = c.perron.radius * blockScale;
-        c.perron.right = c.perron.right.cwiseProduct(d);
-        c.perron.right /= c.perron.right.maxCoeff();
-        c.perron.left = c.perron.left.cwiseQuotient(d);
-        c.perron.left /= c.perron.left.maxCoeff();
+        c.perron.right = unbalance(c.perron.right, exponent, 1);
+        c.perron.left = unbalance(c.perron.left, exponent, -1);
         if (!withEigenvalues)
             continue;
         const Eigen::EigenSolver<Matrix> solver(block, false);
@@ -458,84 +472,56 @@ void placePeripheralEigenvalues(ClassSpectrum &c)
 
 // ----- The eigenvectors of lambda1 -----
 
-// The right eigenvector of lambda1 that starts in the basic class `start`, with its Perron
-// vector there, and flows to every class start leads to: in topological order each such class
-// K solves (lambda1 I - B_KK) w_K = sum over the earlier classes J of B_KJ w_J. No class that
-// start leads to has lambda1 as its root (start is the last basic class on its way), so
-// lambda1 I - B_KK is a non-singular M-matrix and w_K > 0; every other class holds an exact 0.
-Vector rightVector(const Spectrum &s, int start)
+// The right eigenvector of lambda1 (or with `left` the left one) that starts in the basic class
+// `start`, with its Perron vector there, and flows to every class start leads to (or that leads
+// to start): in topological order (or its reverse) each such class K solves
+// (lambda1 I - A_KK) w_K = sum over the classes J before it of A_KJ w_J (or the transposed
+// system for v). No class on the way has lambda1 as its root (start is the last, or first,
+// basic class there), so lambda1 I - A_KK is a non-singular M-matrix and w_K > 0; every other
+// class holds an exact 0.
+Vector eigenvector(const Spectrum &s, int start, bool left)
 {
     const Classes &classes = s.classes;
-    Vector w = Vector::Zero(s.b.rows());
+    const Perron &perron = s.perClass[static_cast<std::size_t>(start)].perron;
+    Vector x = Vector::Zero(s.a.rows());
     const std::vector<int> &first = classes.members[static_cast<std::size_t>(start)];
     for (std::size_t t = 0; t < first.size(); ++t)
-        w(first[t]) = first.size() == 1 ? 1.0
-                                        : s.perClass[static_cast<std::size_t>(start)].perron.right(
-                                            static_cast<Eigen::Index>(t));
-    std::vector<char> reached(classes.members.size(), 0);
-    reached[static_cast<std::size_t>(start)] = 1;
-    for (int k = start + 1; k < classes.count(); ++k) {
+        x(first[t]) = first.size() == 1
+            ? 1.0
+            : (left ? perron.left : perron.right)(static_cast<Eigen::Index>(t));
+    std::vector<char> joined(classes.members.size(), 0);
+    joined[static_cast<std::size_t>(start)] = 1;
+    const int step = left ? -1 : 1;
+    for (int k = start + step; k >= 0 && k < classes.count(); k += step) {
         const std::vector<int> &members = classes.members[static_cast<std::size_t>(k)];
         Vector inflow = Vector::Zero(static_cast<Eigen::Index>(members.size()));
         for (std::size_t t = 0; t < members.size(); ++t) {
-            for (int j : s.graph.in[static_cast<std::size_t>(members[t])]) {
-                const int from = classes.of[static_cast<std::size_t>(j)];
-                if (from != k && reached[static_cast<std::size_t>(from)]) {
-                    reached[static_cast<std::size_t>(k)] = 1;
-                    inflow(static_cast<Eigen::Index>(t)) += s.b(members[t], j) * w(j);
-                }
+            const int stage = members[t];
+            const auto &neighbours = left ? s.graph.out : s.graph.in;
+            for (int other : neighbours[static_cast<std::size_t>(stage)]) {
+                const int from = classes.of[static_cast<std::size_t>(other)];
+                if (from == k || !joined[static_cast<std::size_t>(from)])
+                    continue;
+                joined[static_cast<std::size_t>(k)] = 1;
+                inflow(static_cast<Eigen::Index>(t))
+                    += (left ? s.a(other, stage) : s.a(stage, other)) * x(other);
             }
         }
-        if (!reached[static_cast<std::size_t>(k)])
+        if (!joined[static_cast<std::size_t>(k)])
             continue;
-        const Matrix m
-            = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.b(members, members);
-        const Vector part = m.partialPivLu().solve(inflow).cwiseAbs();
-        w(members) = part;
+        Matrix m
+            = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.a(members, members);
+        if (left)
+            m.transposeInPlace();
+        const double scale = powerOfTwoScale(m.cwiseAbs().maxCoeff());
+        const Vector part = (m / scale).partialPivLu().solve(inflow / scale).cwiseAbs();
+        x(members) = part;
         // Keep far from overflow along a long chain of slowly draining classes.
         const double top = part.maxCoeff();
         if (top > 1e150)
-            w /= top;
+            x /= top;
     }
-    return w;
-}
-
-// The left eigenvector of lambda1 that starts in the basic class `start` and flows back to
-// every class that leads to it, in reverse topological order, as rightVector does forwards.
-Vector leftVector(const Spectrum &s, int start)
-{
-    const Classes &classes = s.classes;
-    Vector v = Vector::Zero(s.b.rows());
-    const std::vector<int> &first = classes.members[static_cast<std::size_t>(start)];
-    for (std::size_t t = 0; t < first.size(); ++t)
-        v(first[t]) = first.size() == 1
-            ? 1.0
-            : s.perClass[static_cast<std::size_t>(start)].perron.left(static_cast<Eigen::Index>(t));
-    std::vector<char> reaching(classes.members.size(), 0);
-    reaching[static_cast<std::size_t>(start)] = 1;
-    for (int k = start - 1; k >= 0; --k) {
-        const std::vector<int> &members = classes.members[static_cast<std::size_t>(k)];
-        Vector inflow = Vector::Zero(static_cast<Eigen::Index>(members.size()));
-        for (std::size_t t = 0; t < members.size(); ++t) {
-            for (int i : s.graph.out[static_cast<std::size_t>(members[t])]) {
-                const int to = classes.of[static_cast<std::size_t>(i)];
-                if (to != k && reaching[static_cast<std::size_t>(to)]) {
-                    reaching[static_cast<std::size_t>(k)] = 1;
-                    inflow(static_cast<Eigen::Index>(t)) += v(i) * s.b(i, members[t]);
-                }
-            }
-        }
-        if (!reaching[static_cast<std::size_t>(k)])
-            continue;
-        const Matrix m
-            = s.lambda * Matrix::Identity(inflow.size(), inflow.size()) - s.b(members, members);
-        const Vector part = m.transpose().partialPivLu().solve(inflow).cwiseAbs();
-        v(members) = part;
-        const double top = part.maxCoeff();
-        if (top > 1e150)
-            v /= top;
-    }
-    return v;
+    return x;
 }
 
 // Sums with Neumaier's compensation: the elasticities are divided by their own sum, and over
@@ -551,6 +537,48 @@ struct CompensatedSum
     }
     double value() const { return sum + compensation; }
 };
+
+// A product of factors that may each lie anywhere in the double range, kept as a mantissa and a
+// binary exponent, so that it neither over- nor underflows before its quotient is formed.
+struct Scaled
+{
+    double mantissa = 0;
+    int exponent = 0;
+};
+
+Scaled scaledProduct(std::initializer_list<double> factors)
+{
+    Scaled product {1.0, 0};
+    for (double factor : factors) {
+        int exponent = 0;
+        product.mantissa *= std::frexp(factor, &exponent);
+        product.exponent += exponent;
+    }
+    return product;
+}
+
+// The sum of such products, each scaled to the largest before it is added (a term that then
+// underflows is below the rounding of the sum).
+Scaled scaledSum(const std::vector<Scaled> &terms)
+{
+    Scaled sum {0.0, std::numeric_limits<int>::min()};
+    for (const Scaled &term : terms)
+        if (term.mantissa != 0)
+            sum.exponent = std::max(sum.exponent, term.exponent);
+    if (sum.exponent == std::numeric_limits<int>::min())
+        return {0.0, 0};
+    CompensatedSum total;
+    for (const Scaled &term : terms)
+        total.add(std::ldexp(term.mantissa, term.exponent - sum.exponent));
+    sum.mantissa = total.value();
+    return sum;
+}
+
+// p / q as a double (0 or infinity where it lies beyond the range).
+double quotient(const Scaled &p, const Scaled &q)
+{
+    return std::ldexp(p.mantissa / q.mantissa, p.exponent - q.exponent);
+}
 
 // ----- R0 and the fundamental matrix -----
 
@@ -624,8 +652,8 @@ Reproduction reproductionOf(const StageModel &model)
         }
     }
     const Eigen::PartialPivLU<Matrix> lu(iMinusU);
-    // The stages that receive offspring, and F + C on their rows, scaled to a largest entry of
-    // 1 so that no product leaves the range before the scale returns.
+    // The stages that receive offspring, and F + C, to be scaled by a power of 2 to entries
+    // below 2 so that no product leaves the range before the scale returns.
     Matrix births = Matrix::Zero(n, n);
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
@@ -634,7 +662,7 @@ Reproduction reproductionOf(const StageModel &model)
     for (int i = 0; i < n; ++i)
         if (births.row(i).maxCoeff() > 0)
             receiving.push_back(i);
-    const double birthScale = births.maxCoeff();
+    const double birthScale = receiving.empty() ? 1.0 : powerOfTwoScale(births.maxCoeff());
 
     Matrix columns; // N's columns of the receiving stages
     Vector expectancy;
@@ -708,7 +736,7 @@ std::optional<double> DominantEigenvalue(const SquareMatrix &a)
     if (!usable(a))
         return std::nullopt;
     const Spectrum s = spectrumOf(a, false);
-    return finite(s.lambda * s.scale);
+    return finite(s.lambda);
 }
 
 MatrixStructure StructureOf(const SquareMatrix &a)
@@ -731,6 +759,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
 {
     StageAnalysis analysis;
     analysis.stages = model.stages();
+    analysis.names = model.names;
     if (CheckStageModel(model))
         return analysis;
     const int n = model.stages();
@@ -745,7 +774,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
     analysis.whyNoR0 = reproduction.why;
 
     Spectrum s = spectrumOf(model.a, true);
-    const std::optional<double> lambda = finite(s.lambda * s.scale);
+    const std::optional<double> lambda = finite(s.lambda);
     if (!lambda)
         return analysis;
     analysis.lambda = lambda;
@@ -761,7 +790,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
                 if (first && k == (s.basic.empty() ? -1 : s.basic.front()) && e == c.radius)
                     first = false;
                 else
-                    others.push_back(e * s.scale);
+                    others.push_back(e);
             }
         }
         std::sort(others.begin(), others.end(), [](Complex p, Complex q) {
@@ -800,7 +829,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
 
     if (*lambda == 0)
         return analysis;
-    const double logLambda = std::log(s.lambda) + std::log(s.scale);
+    const double logLambda = std::log(s.lambda);
     analysis.intrinsicRate = finite(logLambda);
     if (logLambda != 0)
         analysis.doublingTime = finite(std::log(2.0) / logLambda);
@@ -829,7 +858,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
     }
     Vector w, v;
     if (last.size() == 1) {
-        w = rightVector(s, last.front());
+        w = eigenvector(s, last.front(), false);
         const double top = w.maxCoeff();
         w /= top;
         const std::vector<double> shares(w.data(), w.data() + n);
@@ -841,7 +870,7 @@ StageAnalysis AnalyseStage(const StageModel &model)
             analysis.stableDistribution = distribution;
     }
     if (earliest.size() == 1) {
-        v = leftVector(s, earliest.front());
+        v = eigenvector(s, earliest.front(), true);
         v /= v.maxCoeff();
         std::vector<double> values(v.data(), v.data() + n);
         const auto firstNonZero
@@ -863,29 +892,33 @@ StageAnalysis AnalyseStage(const StageModel &model)
     if (!simple || !analysis.stableDistribution || !analysis.reproductiveValues)
         return analysis;
 
-    // S = v w' / <v, w> and E(i, j) = v(i) a(i, j) w(j) / (lambda1 <v, w>) from the vectors
-    // scaled to a largest entry of 1 (both are free of the scale of A). The elasticities are
-    // divided by the sum of their own numerators, which is lambda1 <v, w> up to the product of
-    // the vectors' errors, so that they sum to 1 within the rounding of that sum.
-    const double product = v.dot(w);
-    const double condition = v.norm() * w.norm() / product;
-    if (!(product > 0) || !std::isfinite(condition))
+    // S = v w' / <v, w> and E(i, j) = v(i) a(i, j) w(j) / (lambda1 <v, w>), free of the scale
+    // of v and w. Where the rates span hundreds of orders of magnitude so do v and w, and a
+    // product such as v(i) w(j) may underflow on its way to a quotient that does not; so each
+    // product is carried as a mantissa and an exponent. The elasticities are divided by the sum
+    // of their own numerators, which is lambda1 <v, w> up to the product of the vectors'
+    // errors, so that they sum to 1 within the rounding of that sum.
+    std::vector<Scaled> terms;
+    for (int i = 0; i < n; ++i)
+        terms.push_back(scaledProduct({v(i), w(i)}));
+    const Scaled product = scaledSum(terms);
+    const double condition = std::ldexp(v.norm() * w.norm() / product.mantissa, -product.exponent);
+    if (!(product.mantissa > 0) || !std::isfinite(condition))
         return analysis;
     analysis.conditionNumber = condition;
+    terms.clear();
     SquareMatrix sensitivity(n), elasticity(n);
-    CompensatedSum total;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
-            sensitivity.at(i, j) = v(i) * w(j) / product;
-            elasticity.at(i, j) = v(i) * s.b(i, j) * w(j);
-            total.add(elasticity.at(i, j));
+            sensitivity.at(i, j) = quotient(scaledProduct({v(i), w(j)}), product);
+            terms.push_back(scaledProduct({v(i), s.a(i, j), w(j)}));
         }
-    const double sum = total.value();
-    for (double &e : elasticity.values)
-        e /= sum;
+    const Scaled total = scaledSum(terms);
+    for (std::size_t e = 0; e < terms.size(); ++e)
+        elasticity.values[e] = quotient(terms[e], total);
     if (allFinite(sensitivity.values))
         analysis.sensitivity = std::move(sensitivity);
-    if (sum > 0 && allFinite(elasticity.values))
+    if (total.mantissa > 0 && allFinite(elasticity.values))
         analysis.elasticity = std::move(elasticity);
     return analysis;
 }

@@ -1,7 +1,18 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tarnvale needs on Debian 12, then configures and builds.
 # Safe to run again: packages already present are not fetched, and the build is incremental.
+#
+#   scripts/setup.sh             builds everything: the program, the tests, fuzzers, benchmarks
+#   scripts/setup.sh --program   builds only the program and its example tables (scripts/run.sh);
+#                                a later full build goes on from there
 set -euo pipefail
+
+targets=()
+case ${1:-} in
+--program) targets=(--target tarnvale tarnvale_examples) ;;
+"") ;;
+*) echo "usage: scripts/setup.sh [--program]" >&2; exit 2 ;;
+esac
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TARNVALE_BUILD_DIR:-$here/build}
@@ -39,4 +50,4 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build" --parallel "$(nproc)"
+cmake --build "$build" --parallel "$(nproc)" "${targets[@]}"

@@ -14,6 +14,7 @@
 #include "ui/ResultFrm/resultfrm.h"
 #include "ui/Stepsfrm/stepsfrm.h"
 #include "ui/Vater/vater.h"
+#include "ui/common/ownedwindow.h"
 #include "ui/common/printing.h"
 #include "ui/titlform/titlform.h"
 
@@ -82,19 +83,7 @@ WindowOwner::WindowOwner(AnalysisState &state, Dialogs &dialogs)
 
 WindowOwner::~WindowOwner()
 {
-    delete m_stepsfrm;
-    delete m_analysisfrm;
-    delete m_graphfrm;
-    delete m_resultFrm;
-    delete m_vater;
-    delete m_copyrigh;
-    delete m_quiz;
-    delete m_referenc;
-    delete m_introfrm;
-    delete m_howto;
-    delete m_titlform;
-    delete m_form1;
-    delete m_backform;
+    std::apply([](auto &...slot) { (delete slot, ...); }, windowSlots());
 }
 
 void WindowOwner::start()
@@ -193,31 +182,15 @@ void WindowOwner::showWindow(QWidget *window)
     showInFront(window);
 }
 
-void WindowOwner::discard(QWidget *window)
+void WindowOwner::discard(OwnedWindow *window)
 {
-    // Only the windows that are rebuilt after a close through the frame come here.
-    if (window == m_howto)
-        m_howto = nullptr;
-    else if (window == m_introfrm)
-        m_introfrm = nullptr;
-    else if (window == m_referenc)
-        m_referenc = nullptr;
-    else if (window == m_quiz)
-        m_quiz = nullptr;
-    else if (window == m_copyrigh)
-        m_copyrigh = nullptr;
-    else if (window == m_graphfrm)
-        m_graphfrm = nullptr;
-    else if (window == m_resultFrm)
-        m_resultFrm = nullptr;
-    else if (window == m_stepsfrm)
-        m_stepsfrm = nullptr;
-    else if (window == m_analysisfrm)
-        m_analysisfrm = nullptr;
-    else
-        return;
+    QWidget *const closed = window;
+    const bool known = std::apply(
+        [closed](auto &...slot) { return ((slot == closed && (slot = nullptr, true)) || ...); },
+        windowSlots());
     // It is still inside its own close event; delete it once that is over.
-    window->deleteLater();
+    if (known)
+        window->deleteLater();
 }
 
 void WindowOwner::graphfrmCellChanged()

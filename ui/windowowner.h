@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include <string>
+#include <tuple>
 
 class QWidget;
 
@@ -23,6 +24,7 @@ class Graphfrm;
 class ResultFrm;
 class Howto;
 class Introfrm;
+class OwnedWindow;
 class Quiz;
 class Referenc;
 class Stepsfrm;
@@ -78,7 +80,7 @@ public:
 
     // Called by a window closed through its frame, after its Form_Unload: the window is
     // forgotten and deleted, and the next show builds it afresh.
-    void discard(QWidget *window);
+    void discard(OwnedWindow *window);
 
     // What a change of a matrix cell does to the graph window: its "SAD" button is disabled and
     // its chart hidden, the window being created (not shown) for this if needed.
@@ -124,6 +126,14 @@ private:
     QPointer<Vater> m_vater;
     QPointer<Stepsfrm> m_stepsfrm;
     bool m_ended = false;
+
+    // Every window's slot, in the order the owner deletes them at the end: the main window and
+    // the ground last, after every window that could still reach them.
+    auto windowSlots()
+    {
+        return std::tie(m_stepsfrm, m_analysisfrm, m_graphfrm, m_resultFrm, m_vater, m_copyrigh,
+                        m_quiz, m_referenc, m_introfrm, m_howto, m_titlform, m_form1, m_backform);
+    }
 };
 
 } // namespace tarnvale::ui

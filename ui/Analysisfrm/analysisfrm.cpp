@@ -13,7 +13,6 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
-#include <QCloseEvent>
 #include <QFile>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -221,8 +220,7 @@ const std::vector<const char *> kColumnTitles = [] {
 } // namespace
 
 Analysisfrm::Analysisfrm(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
 {
     buildUi();
     connectHandlers();
@@ -243,7 +241,25 @@ void Analysisfrm::buildUi()
     setWindowTitle(QStringLiteral("Further analysis"));
     setFont(TimesFont(kPoints));
     auto *page = new QVBoxLayout(this);
+    page->addWidget(buildRootsFrame());
+    page->addWidget(buildProjectionFrame(), 3);
+    page->addWidget(buildClassesFrame(), 2);
+    page->addLayout(buildButtons());
+    NameButtonsByCaption(this);
 
+    // The charts are read through their titles and values; the keyboard goes from the start
+    // vector over the steps and the table to the buttons.
+    for (QChartView *chart : {chtTotal, chtShares, chtGrowth, chtElasticity})
+        chart->setFocusPolicy(Qt::NoFocus);
+    QWidget *order[] = {optStart[0], optStart[1], optStart[2], optStart[3], txtStart,
+                        txtSteps,    grdClasses,  Command2,    Command3,    Command1};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    resize(1240, 900);
+}
+
+QGroupBox *Analysisfrm::buildRootsFrame()
+{
     // The root of the search beside lambda1.
     fraRoots = new QGroupBox(QStringLiteral("Your root and the dominant root \u03bb1"), this);
     fraRoots->setObjectName(QStringLiteral("fraRoots"));
@@ -270,39 +286,18 @@ void Analysisfrm::buildUi()
     SetForeColor(lblRootNotice, kRed);
     lblRootNotice->hide();
     roots->addWidget(lblRootNotice, 1, 0, 1, column);
-    page->addWidget(fraRoots);
+    return fraRoots;
+}
 
+QGroupBox *Analysisfrm::buildProjectionFrame()
+{
     // The projection: its start and length on the left with the numbers it gives, the charts
     // on the right.
     fraProjection = new QGroupBox(QStringLiteral("Projection n(t+1) = A n(t)"), this);
     fraProjection->setObjectName(QStringLiteral("fraProjection"));
     auto *projection = new QHBoxLayout(fraProjection);
     auto *side = new QVBoxLayout;
-    fraStart = new QGroupBox(QStringLiteral("Start vector"), fraProjection);
-    fraStart->setObjectName(QStringLiteral("fraStart"));
-    auto *start = new QVBoxLayout(fraStart);
-    const char *const choices[]
-        = {"equal shares", "all in age class 0", "the stable age distribution", "typed numbers:"};
-    for (int i = 0; i < 4; ++i) {
-        optStart[i] = new QRadioButton(QString::fromLatin1(choices[i]), fraStart);
-        optStart[i]->setObjectName(QStringLiteral("optStart(%1)").arg(i));
-        start->addWidget(optStart[i]);
-    }
-    optStart[0]->setChecked(true);
-    txtStart = new QLineEdit(fraStart);
-    txtStart->setObjectName(QStringLiteral("txtStart"));
-    txtStart->setEnabled(false);
-    txtStart->setToolTip(QStringLiteral("One number for each age class, separated by blanks or "
-                                        "commas; Enter starts the projection from them"));
-    txtStart->setAccessibleName(QStringLiteral("Typed start numbers, one per age class"));
-    start->addWidget(txtStart);
-    lblStartMessage = makeCaption(fraStart, QString());
-    lblStartMessage->setObjectName(QStringLiteral("lblStartMessage"));
-    lblStartMessage->setWordWrap(true);
-    SetForeColor(lblStartMessage, kRed);
-    lblStartMessage->hide();
-    start->addWidget(lblStartMessage);
-    side->addWidget(fraStart);
+    side->addWidget(buildStartFrame());
 
     auto *numbers = new QFormLayout;
     txtSteps = new QSpinBox(fraProjection);
@@ -348,8 +343,40 @@ void Analysisfrm::buildUi()
     projection->addWidget(chtTotal, 2);
     projection->addWidget(chtShares, 3);
     projection->addWidget(chtGrowth, 2);
-    page->addWidget(fraProjection, 3);
+    return fraProjection;
+}
 
+QGroupBox *Analysisfrm::buildStartFrame()
+{
+    fraStart = new QGroupBox(QStringLiteral("Start vector"), fraProjection);
+    fraStart->setObjectName(QStringLiteral("fraStart"));
+    auto *start = new QVBoxLayout(fraStart);
+    const char *const choices[]
+        = {"equal shares", "all in age class 0", "the stable age distribution", "typed numbers:"};
+    for (int i = 0; i < 4; ++i) {
+        optStart[i] = new QRadioButton(QString::fromLatin1(choices[i]), fraStart);
+        optStart[i]->setObjectName(QStringLiteral("optStart(%1)").arg(i));
+        start->addWidget(optStart[i]);
+    }
+    optStart[0]->setChecked(true);
+    txtStart = new QLineEdit(fraStart);
+    txtStart->setObjectName(QStringLiteral("txtStart"));
+    txtStart->setEnabled(false);
+    txtStart->setToolTip(QStringLiteral("One number for each age class, separated by blanks or "
+                                        "commas; Enter starts the projection from them"));
+    txtStart->setAccessibleName(QStringLiteral("Typed start numbers, one per age class"));
+    start->addWidget(txtStart);
+    lblStartMessage = makeCaption(fraStart, QString());
+    lblStartMessage->setObjectName(QStringLiteral("lblStartMessage"));
+    lblStartMessage->setWordWrap(true);
+    SetForeColor(lblStartMessage, kRed);
+    lblStartMessage->hide();
+    start->addWidget(lblStartMessage);
+    return fraStart;
+}
+
+QGroupBox *Analysisfrm::buildClassesFrame()
+{
     // Per age class: the table and the elasticities as bars.
     fraClasses = new QGroupBox(QStringLiteral("Per age class"), this);
     fraClasses->setObjectName(QStringLiteral("fraClasses"));
@@ -381,8 +408,11 @@ void Analysisfrm::buildUi()
     addRow(sum, fraClasses, QStringLiteral("Sum of the elasticities:"), txtElasticitySum);
     bars->addLayout(sum);
     classes->addLayout(bars, 1);
-    page->addWidget(fraClasses, 2);
+    return fraClasses;
+}
 
+QHBoxLayout *Analysisfrm::buildButtons()
+{
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     // Placed by the layout; MakeButton gives them the font and Enter of the other windows.
@@ -396,18 +426,7 @@ void Analysisfrm::buildUi()
                           QStringLiteral("Back to the population parameters"), true);
     for (QPushButton *button : {Command2, Command3, Command1})
         buttons->addWidget(button);
-    page->addLayout(buttons);
-    NameButtonsByCaption(this);
-
-    // The charts are read through their titles and values; the keyboard goes from the start
-    // vector over the steps and the table to the buttons.
-    for (QChartView *chart : {chtTotal, chtShares, chtGrowth, chtElasticity})
-        chart->setFocusPolicy(Qt::NoFocus);
-    QWidget *order[] = {optStart[0], optStart[1], optStart[2], optStart[3], txtStart,
-                        txtSteps,    grdClasses,  Command2,    Command3,    Command1};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-    resize(1240, 900);
+    return buttons;
 }
 
 void Analysisfrm::connectHandlers()
@@ -732,14 +751,10 @@ void Analysisfrm::Command3_Click()
     m_owner.printWindow(this);
 }
 
-void Analysisfrm::closeEvent(QCloseEvent *event)
+void Analysisfrm::Form_Unload()
 {
-    // Closed through its frame: back to the results, as "Back" goes; built afresh when next
-    // opened.
-    event->accept();
-    hide();
-    m_owner.showResultFrm();
-    m_owner.discard(this);
+    // Back to the results, as "Back" goes.
+    Command1_Click();
 }
 
 } // namespace tarnvale::ui

@@ -2,8 +2,7 @@
 
 #include "core/leslie.h"
 #include "core/projection.h"
-
-#include <QWidget>
+#include "ui/common/ownedwindow.h"
 
 #include <array>
 #include <optional>
@@ -12,6 +11,7 @@
 class QChart;
 class QChartView;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QLineSeries;
@@ -22,13 +22,12 @@ class QTableWidget;
 
 namespace tarnvale::ui {
 
-class WindowOwner;
-
 // "Further analysis": the dominant root lambda1 beside the root of the user's search, the
 // projection n(t + 1) = A n(t) from a chosen start vector with its approach to the stable age
 // distribution, and per age class the reproductive values, sensitivities and elasticities of
-// lambda1. Opened from "Population parameters"; everything shown comes from the core's analysis.
-class Analysisfrm : public QWidget
+// lambda1. Opened from "Population parameters", and closed through its frame back to them;
+// everything shown comes from the core's analysis.
+class Analysisfrm : public OwnedWindow
 {
     Q_OBJECT
 public:
@@ -46,15 +45,19 @@ public:
     void optStart_Click(int index); // the start vector
     void txtStart_Enter(); // typed start shares, taken on Enter or on leaving the box
     void txtSteps_Change();
+    void Form_Unload() override;
 
     const LeslieAnalysis &analysis() const { return m_analysis; }
     const Projection &projection() const { return m_projection; }
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
     void buildUi();
+    // The parts of the page from the top, each built with its controls.
+    QGroupBox *buildRootsFrame();
+    QGroupBox *buildProjectionFrame();
+    QGroupBox *buildStartFrame(); // inside the projection's
+    QGroupBox *buildClassesFrame();
+    QHBoxLayout *buildButtons();
     void connectHandlers();
     StartChoice startChoice() const;
     // Projects from the chosen start vector over the chosen steps and shows the projection.
@@ -67,7 +70,6 @@ private:
     void drawGrowth();
     void drawElasticities();
 
-    WindowOwner &m_owner;
     LeslieTable m_table;
     LeslieAnalysis m_analysis;
     std::optional<std::string> m_problem; // why the table cannot be analysed

@@ -5,7 +5,6 @@
 #include "ui/common/twips.h"
 #include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QDate>
 #include <QPushButton>
 
@@ -65,8 +64,7 @@ QString BuildNoticeLine(int year)
 }
 
 Copyrigh::Copyrigh(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : InfoWindow(owner, "Copyrigh", QStringLiteral("Copyright"), {kWidth, kHeight}, parent)
 {
     buildUi();
     connect(cmdCommand1, &QPushButton::clicked, this, &Copyrigh::cmdCommand1_Click);
@@ -74,17 +72,9 @@ Copyrigh::Copyrigh(WindowOwner &owner, QWidget *parent)
 
 void Copyrigh::buildUi()
 {
-    setObjectName(QStringLiteral("Copyrigh"));
-    setWindowTitle(QStringLiteral("Copyright"));
-    setFixedSize(Twips(kWidth), Twips(kHeight));
-    SetBackColor(this, kWhite);
-    setFont(TimesFont(12));
-
-    picPicture1 = new QLabel(this);
-    picPicture1->setObjectName(QStringLiteral("picPicture1"));
-    picPicture1->setGeometry(TwipsRect(240, 240, 3600, 2700));
-    picPicture1->setPixmap(Picture(QStringLiteral("closing.png")));
-    picPicture1->setScaledContents(true);
+    picPicture1
+        = MakePicture(this, "picPicture1", QStringLiteral("closing.png"), {240, 240, 3600, 2700},
+                      QStringLiteral("Evening over the barley field"));
 
     lblLabel1 = makeNotice(this, "lblLabel1", {4080, 240, 5760, 240}, QString());
     lblLabel2 = makeNotice(
@@ -106,16 +96,7 @@ void Copyrigh::buildUi()
     lblLabel6 = makeNotice(this, "lblLabel6", {240, 3720, 4560, 1920}, QString());
     lblLabel7 = makeNotice(this, "lblLabel7", {5040, 3720, 4800, 1920}, QString());
 
-    cmdCommand1 = new QPushButton(QStringLiteral("OK"), this);
-    cmdCommand1->setObjectName(QStringLiteral("cmdCommand1"));
-    cmdCommand1->setGeometry(TwipsRect(4440, 5880, 1215, 495));
-    cmdCommand1->setFont(TimesFont(12));
-    cmdCommand1->setAutoDefault(true);
-    cmdCommand1->setDefault(true);
-
-    // A picture says in words what it shows.
-    picPicture1->setAccessibleName(QStringLiteral("Evening over the barley field"));
-    NameButtonsByCaption(this);
+    cmdCommand1 = addButton("cmdCommand1", QStringLiteral("OK"), {4440, 5880, 1215, 495});
 }
 
 void Copyrigh::Form_Load()
@@ -130,20 +111,6 @@ void Copyrigh::cmdCommand1_Click()
 {
     hide();
     m_owner.showVater();
-}
-
-void Copyrigh::Form_Unload()
-{
-    // Leaving the notice by its frame means "not yet": back to the analysis as it was.
-    hide();
-    m_owner.showForm1();
-}
-
-void Copyrigh::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    Form_Unload();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "ui/common/infowindow.h"
+
 #include <QString>
-#include <QWidget>
 
 class QLabel;
 class QPushButton;
 
 namespace tarnvale::ui {
-
-class WindowOwner;
 
 // The texts rebuilt each time the closing notice loads; `year` is the current year (four digits).
 // The citation request with the program's citation line.
@@ -19,9 +18,9 @@ QString BuildNewVersionText();
 QString BuildNoticeLine(int year);
 
 // The closing notice shown by "Quit": terms of use, rights, where to get new versions and how to
-// cite the program. "OK" goes on to the dedication; closing it by its frame goes back to the main
-// window instead.
-class Copyrigh : public QWidget
+// cite the program. "OK" goes on to the dedication; closing it by its frame means "not yet": back
+// to the main window, with the analysis as it was.
+class Copyrigh : public InfoWindow
 {
     Q_OBJECT
 public:
@@ -29,15 +28,9 @@ public:
 
     void Form_Load();
     void cmdCommand1_Click();
-    void Form_Unload();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildUi();
-
-    WindowOwner &m_owner;
 
     QLabel *picPicture1 = nullptr;
     QLabel *lblLabel1 = nullptr;

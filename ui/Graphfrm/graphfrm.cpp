@@ -16,7 +16,6 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
-#include <QCloseEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLineSeries>
@@ -89,8 +88,7 @@ int ageLabelStep(int count, int labelWidth, int available)
 } // namespace
 
 Graphfrm::Graphfrm(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
     , m_state(owner.state())
 {
     buildUi();
@@ -350,7 +348,7 @@ void Graphfrm::drawSearch()
 
 void Graphfrm::showEvent(QShowEvent *event)
 {
-    QWidget::showEvent(event);
+    OwnedWindow::showEvent(event);
     if (m_showsCurve && !MSChart1->isHidden())
         drawSearch();
 }
@@ -484,15 +482,6 @@ void Graphfrm::cellChanged()
 {
     Command6->setEnabled(false);
     MSChart1->hide();
-}
-
-void Graphfrm::closeEvent(QCloseEvent *event)
-{
-    // Form_Unload: back to the main window; this window is built afresh when next needed.
-    event->accept();
-    hide();
-    m_owner.showForm1();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/state.h"
-
-#include <QWidget>
+#include "ui/common/ownedwindow.h"
 
 #include <string>
 
@@ -15,12 +14,10 @@ class QPushButton;
 
 namespace tarnvale::ui {
 
-class WindowOwner;
-
 // The graph window: the characteristic equation, the curve of f(x) over a typed range or the
 // stable age distribution as bars in one chart, and the buttons that save the charted numbers,
-// print the window, or leave it.
-class Graphfrm : public QWidget
+// print the window, or leave it. Closed through its frame it goes back to the main window.
+class Graphfrm : public OwnedWindow
 {
     Q_OBJECT
 public:
@@ -49,7 +46,6 @@ public:
     void cellChanged();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     // The search may have gone on while the window was hidden.
     void showEvent(QShowEvent *event) override;
 
@@ -60,7 +56,6 @@ private:
     // Marks the points of the search, the bracket and the accepted root over the curve.
     void drawSearch();
 
-    WindowOwner &m_owner;
     AnalysisState &m_state;
 
     QLineEdit *Text1 = nullptr;

@@ -3,9 +3,7 @@
 #include "ui/common/controls.h"
 #include "ui/common/pictures.h"
 #include "ui/common/twips.h"
-#include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -48,8 +46,7 @@ QString BuildHelpText()
 }
 
 Howto::Howto(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : InfoWindow(owner, "Howto", QStringLiteral("How to"), {kWidth, kHeight}, parent)
 {
     buildUi();
     connectHandlers();
@@ -57,12 +54,6 @@ Howto::Howto(WindowOwner &owner, QWidget *parent)
 
 void Howto::buildUi()
 {
-    setObjectName(QStringLiteral("Howto"));
-    setWindowTitle(QStringLiteral("How to"));
-    setFixedSize(Twips(kWidth), Twips(kHeight));
-    SetBackColor(this, kWhite);
-    setFont(TimesFont(12));
-
     Label2 = makeHeading(this, "Label2", {240, 120, 4000, 375}, QStringLiteral("Basic run"));
     for (int row = 0; row < 8; ++row) {
         const int index = kShownOrder[row];
@@ -82,15 +73,8 @@ void Howto::buildUi()
     Text1->setReadOnly(true);
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(TwipsRect(3900, 6840, 1215, 495));
-    Command1->setFont(TimesFont(12));
-    Command1->setAutoDefault(true);
-    Command1->setDefault(true);
-
     NameBoxByLabel(Text1, Label3);
-    NameButtonsByCaption(this);
+    Command1 = addButton("Command1", QStringLiteral("OK"), {3900, 6840, 1215, 495});
 }
 
 void Howto::connectHandlers()
@@ -105,27 +89,9 @@ void Howto::Form_Load()
     Text1->setPlainText(BuildHelpText());
 }
 
-void Howto::Command1_Click()
-{
-    hide();
-    m_owner.showForm1();
-}
-
 void Howto::Label1_Click(int)
 {
     Command1_Click();
-}
-
-void Howto::Form_Unload()
-{
-    Command1_Click();
-}
-
-void Howto::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    Form_Unload();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

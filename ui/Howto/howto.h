@@ -1,7 +1,8 @@
 #pragma once
 
+#include "ui/common/infowindow.h"
+
 #include <QString>
-#include <QWidget>
 
 #include <array>
 
@@ -12,32 +13,25 @@ class QPushButton;
 namespace tarnvale::ui {
 
 class ClickLabel;
-class WindowOwner;
 
 // The help on data files shown under "Data analysis": how to write a life table in either format
 // and which button opens it.
 QString BuildHelpText();
 
 // The help window: the steps of a basic run and how to analyse one's own data.
-class Howto : public QWidget
+class Howto : public InfoWindow
 {
     Q_OBJECT
 public:
     explicit Howto(WindowOwner &owner, QWidget *parent = nullptr);
 
     void Form_Load();
-    void Command1_Click();
+    // Each line returns to the main window as "OK" does.
     void Label1_Click(int index);
-    void Form_Unload();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildUi();
     void connectHandlers();
-
-    WindowOwner &m_owner;
 
     QLabel *Label2 = nullptr;
     std::array<ClickLabel *, 8> Label1 {};

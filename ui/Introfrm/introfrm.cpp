@@ -3,9 +3,7 @@
 #include "ui/common/controls.h"
 #include "ui/common/pictures.h"
 #include "ui/common/twips.h"
-#include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -24,8 +22,7 @@ QString BuildIntroductionText()
 }
 
 Introfrm::Introfrm(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : InfoWindow(owner, "Introfrm", QStringLiteral("Introduction"), {kWidth, kHeight}, parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &Introfrm::Command1_Click);
@@ -33,12 +30,6 @@ Introfrm::Introfrm(WindowOwner &owner, QWidget *parent)
 
 void Introfrm::buildUi()
 {
-    setObjectName(QStringLiteral("Introfrm"));
-    setWindowTitle(QStringLiteral("Introduction"));
-    setFixedSize(Twips(kWidth), Twips(kHeight));
-    SetBackColor(this, kWhite);
-    setFont(TimesFont(12));
-
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(TwipsRect(240, 240, 9120, 5040));
@@ -46,39 +37,14 @@ void Introfrm::buildUi()
     Text1->setReadOnly(true);
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(TwipsRect(4200, 5520, 1215, 495));
-    Command1->setFont(TimesFont(12));
-    Command1->setAutoDefault(true);
-    Command1->setDefault(true);
-
     // The window's caption is the only one the text has.
     Text1->setAccessibleName(windowTitle());
-    NameButtonsByCaption(this);
+    Command1 = addButton("Command1", QStringLiteral("OK"), {4200, 5520, 1215, 495});
 }
 
 void Introfrm::Form_Load()
 {
     Text1->setPlainText(BuildIntroductionText());
-}
-
-void Introfrm::Command1_Click()
-{
-    hide();
-    m_owner.showForm1();
-}
-
-void Introfrm::Form_Unload()
-{
-    Command1_Click();
-}
-
-void Introfrm::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    Form_Unload();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

@@ -1,11 +1,9 @@
 #include "ui/Quiz/quiz.h"
 
-#include "ui/common/controls.h"
 #include "ui/common/pictures.h"
 #include "ui/common/twips.h"
-#include "ui/windowowner.h"
 
-#include <QCloseEvent>
+#include <QLabel>
 #include <QPushButton>
 
 #include <cmath>
@@ -26,8 +24,7 @@ constexpr float kRaise = 400.0f;
 } // namespace
 
 Quiz::Quiz(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : InfoWindow(owner, "Quiz", QStringLiteral("Quiz"), {kWidth, kHeight}, parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &Quiz::Command1_Click);
@@ -35,30 +32,14 @@ Quiz::Quiz(WindowOwner &owner, QWidget *parent)
 
 void Quiz::buildUi()
 {
-    setObjectName(QStringLiteral("Quiz"));
-    setWindowTitle(QStringLiteral("Quiz"));
-    setFixedSize(Twips(kWidth), Twips(kHeight));
-    SetBackColor(this, kWhite);
-    setFont(TimesFont(12));
-
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(Picture(QStringLiteral("quiz.png")));
-    Image1->setScaledContents(true);
-    Image1->resize(Twips(kPictureWidth), Twips(kPictureHeight));
-
-    Command1 = new QPushButton(QStringLiteral("Back to the mainform"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(TwipsRect(4080, 7560, 2640, 495));
-    Command1->setFont(TimesFont(12));
-    Command1->setAutoDefault(true);
-    Command1->setDefault(true);
-
-    // A picture says in words what it shows.
-    Image1->setAccessibleName(
+    // Form_Load places it.
+    Image1 = MakePicture(
+        this, "Image1", QStringLiteral("quiz.png"), {0, 0, kPictureWidth, kPictureHeight},
         QStringLiteral("Quiz: the Leslie matrix, its characteristic equation and the population "
                        "parameters"));
-    NameButtonsByCaption(this);
+
+    Command1
+        = addButton("Command1", QStringLiteral("Back to the mainform"), {4080, 7560, 2640, 495});
 }
 
 void Quiz::Form_Load()
@@ -66,24 +47,6 @@ void Quiz::Form_Load()
     const float left = (float(kWidth) - float(kPictureWidth)) / 2.0f;
     const float top = (float(kHeight) - float(kPictureHeight)) / 2.0f - kRaise;
     Image1->move(TwipsPoint(int(std::lround(left)), int(std::lround(top))));
-}
-
-void Quiz::Command1_Click()
-{
-    hide();
-    m_owner.showForm1();
-}
-
-void Quiz::Form_Unload()
-{
-    Command1_Click();
-}
-
-void Quiz::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    Form_Unload();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

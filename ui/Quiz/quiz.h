@@ -1,33 +1,24 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/common/infowindow.h"
 
 class QLabel;
 class QPushButton;
 
 namespace tarnvale::ui {
 
-class WindowOwner;
-
 // The picture quiz: questions on the matrix, its characteristic equation and the population
 // parameters, all in one picture.
-class Quiz : public QWidget
+class Quiz : public InfoWindow
 {
     Q_OBJECT
 public:
     explicit Quiz(WindowOwner &owner, QWidget *parent = nullptr);
 
     void Form_Load();
-    void Command1_Click();
-    void Form_Unload();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildUi();
-
-    WindowOwner &m_owner;
 
     QLabel *Image1 = nullptr;
     QPushButton *Command1 = nullptr;

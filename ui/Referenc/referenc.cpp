@@ -2,10 +2,8 @@
 
 #include "ui/common/controls.h"
 #include "ui/common/pictures.h"
-#include "ui/common/twips.h"
 #include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -24,8 +22,7 @@ QString BuildReferenceList()
 }
 
 Referenc::Referenc(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : InfoWindow(owner, "Referenc", QStringLiteral("References"), {kWidth, kHeight}, parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &Referenc::Command1_Click);
@@ -33,12 +30,6 @@ Referenc::Referenc(WindowOwner &owner, QWidget *parent)
 
 void Referenc::buildUi()
 {
-    setObjectName(QStringLiteral("Referenc"));
-    setWindowTitle(QStringLiteral("References"));
-    setFixedSize(Twips(kWidth), Twips(kHeight));
-    SetBackColor(this, kWhite);
-    setFont(TimesFont(12));
-
     Label1 = MakeLabel(this, "Label1", {240, 120, 9120, 495}, 15.6, QStringLiteral("References"));
     Label1->setFont(TimesFont(15.6, true));
     Label1->setAlignment(Qt::AlignCenter);
@@ -50,13 +41,7 @@ void Referenc::buildUi()
     // Readers copy references into their own papers.
     Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(TwipsRect(4200, 6480, 1215, 495));
-    Command1->setFont(TimesFont(12));
-    Command1->setAutoDefault(true);
-    Command1->setDefault(true);
-    NameButtonsByCaption(this);
+    Command1 = addButton("Command1", QStringLiteral("OK"), {4200, 6480, 1215, 495});
 }
 
 void Referenc::Form_Load()
@@ -66,12 +51,6 @@ void Referenc::Form_Load()
     Label2->resize(Label2->width(), Label2->heightForWidth(Label2->width()));
 }
 
-void Referenc::Command1_Click()
-{
-    hide();
-    m_owner.showForm1();
-}
-
 void Referenc::Form_Click()
 {
     // The main window comes up before this one goes, so the screen never shows neither.
@@ -79,24 +58,12 @@ void Referenc::Form_Click()
     hide();
 }
 
-void Referenc::Form_Unload()
-{
-    Command1_Click();
-}
-
 void Referenc::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint()))
         Form_Click();
     else
-        QWidget::mouseReleaseEvent(event);
-}
-
-void Referenc::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    Form_Unload();
-    m_owner.discard(this);
+        InfoWindow::mouseReleaseEvent(event);
 }
 
 } // namespace tarnvale::ui

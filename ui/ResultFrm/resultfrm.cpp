@@ -4,7 +4,6 @@
 #include "ui/common/twips.h"
 #include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QPushButton>
 
 namespace tarnvale::ui {
@@ -24,8 +23,7 @@ constexpr int kRowHeight = 495;
 } // namespace
 
 ResultFrm::ResultFrm(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &ResultFrm::Command1_Click);
@@ -93,15 +91,6 @@ void ResultFrm::showParameters(const PopulationParameterTexts &texts)
     SetBoxText(Text6, texts.birthRate);
     SetBoxText(Text7, texts.survivalRate);
     SetBoxText(Text8, texts.deathRate);
-}
-
-void ResultFrm::closeEvent(QCloseEvent *event)
-{
-    // Closed through its frame: back to the main window; the next "Results" builds it afresh.
-    event->accept();
-    hide();
-    m_owner.showForm1();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

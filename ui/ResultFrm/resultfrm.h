@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/statistics.h"
-
-#include <QWidget>
+#include "ui/common/ownedwindow.h"
 
 class QLabel;
 class QLineEdit;
@@ -10,12 +9,11 @@ class QPushButton;
 
 namespace tarnvale::ui {
 
-class WindowOwner;
-
 // "Population parameters": the finite and intrinsic rates of increase, the net reproductive
 // rate, the mean generation time, the doubling time and the birth, survival and death rates at
-// the stable age distribution of the last accepted root.
-class ResultFrm : public QWidget
+// the stable age distribution of the last accepted root. Closed through its frame it goes back
+// to the main window; the next "Results" builds it afresh.
+class ResultFrm : public OwnedWindow
 {
     Q_OBJECT
 public:
@@ -29,13 +27,8 @@ public:
     // Writes the eight boxes; the window stays as it is, shown or not.
     void showParameters(const PopulationParameterTexts &texts);
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
     void buildUi();
-
-    WindowOwner &m_owner;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;

@@ -6,7 +6,6 @@
 #include "ui/common/dialogs.h"
 #include "ui/windowowner.h"
 
-#include <QCloseEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -83,8 +82,7 @@ QVariant SearchStepsModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 Stepsfrm::Stepsfrm(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : OwnedWindow(owner, parent)
     , m_state(owner.state())
 {
     buildUi();
@@ -174,6 +172,11 @@ void Stepsfrm::Command1_Click()
     goBack();
 }
 
+void Stepsfrm::Form_Unload()
+{
+    goBack();
+}
+
 void Stepsfrm::Command2_Click()
 {
     const QString chosen = m_owner.dialogs().chooseSaveFile(QStringLiteral("Save the search steps"),
@@ -189,14 +192,6 @@ void Stepsfrm::Command2_Click()
 void Stepsfrm::Command3_Click()
 {
     m_owner.printWindow(this);
-}
-
-void Stepsfrm::closeEvent(QCloseEvent *event)
-{
-    // Closed through its frame: back where it was opened from; the next "Steps" builds it afresh.
-    event->accept();
-    goBack();
-    m_owner.discard(this);
 }
 
 } // namespace tarnvale::ui

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/state.h"
+#include "ui/common/ownedwindow.h"
 
 #include <QAbstractTableModel>
 #include <QPointer>
-#include <QWidget>
 
 #include <vector>
 
@@ -12,8 +12,6 @@ class QPushButton;
 class QTableView;
 
 namespace tarnvale::ui {
-
-class WindowOwner;
 
 // The record of the search as a table: one row per entry, the columns step, x1, x2, x3, f(x3)
 // and event. It reads the record in place, so that 10,000 entries cost no copy; `refresh` takes
@@ -39,8 +37,9 @@ private:
 };
 
 // "Search steps": every step of the root search since the last accepted "Try", newest in view,
-// with "Back" to the window it was opened from, "Save" as a CSV file and "Print".
-class Stepsfrm : public QWidget
+// with "Back" to the window it was opened from, "Save" as a CSV file and "Print". Closed through
+// its frame it goes back there too, and the next "Steps" builds it afresh.
+class Stepsfrm : public OwnedWindow
 {
     Q_OBJECT
 public:
@@ -54,15 +53,12 @@ public:
     void Command1_Click(); // Back
     void Command2_Click(); // Save
     void Command3_Click(); // Print
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
+    void Form_Unload() override;
 
 private:
     void buildUi();
     void goBack();
 
-    WindowOwner &m_owner;
     AnalysisState &m_state;
     SearchStepsModel *m_model = nullptr;
     QPointer<QWidget> m_cameFrom;

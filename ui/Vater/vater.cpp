@@ -1,12 +1,12 @@
 #include "ui/Vater/vater.h"
 
-#include "ui/common/controls.h"
 #include "ui/common/pictures.h"
 #include "ui/common/twips.h"
 #include "ui/windowowner.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 
 #include <cmath>
@@ -26,8 +26,7 @@ constexpr int kPictureHeight = 4320;
 } // namespace
 
 Vater::Vater(WindowOwner &owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+    : InfoWindow(owner, "Vater", QStringLiteral("Dedication"), {kWidth, kHeight}, parent)
 {
     buildUi();
     connect(Command1, &QPushButton::clicked, this, &Vater::Command1_Click);
@@ -35,33 +34,16 @@ Vater::Vater(WindowOwner &owner, QWidget *parent)
 
 void Vater::buildUi()
 {
-    setObjectName(QStringLiteral("Vater"));
-    setWindowTitle(QStringLiteral("Dedication"));
-    setFixedSize(Twips(kWidth), Twips(kHeight));
-    SetBackColor(this, kWhite);
-    setFont(TimesFont(12));
-
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(TwipsRect(240, 240, kFrameWidth, kFrameHeight));
-
-    Picture2 = new QLabel(Frame1);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture2->setPixmap(Picture(QStringLiteral("dedication.png")));
-    Picture2->setScaledContents(true);
-    Picture2->resize(Twips(kPictureWidth), Twips(kPictureHeight));
-
-    Command1 = new QPushButton(QStringLiteral("God rest his soul"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(TwipsRect(2640, 5520, 2640, 495));
-    Command1->setFont(TimesFont(12));
-    Command1->setAutoDefault(true);
-    Command1->setDefault(true);
-
-    // A picture says in words what it shows.
-    Picture2->setAccessibleName(QStringLiteral("A quiet lake at dusk"));
     Frame1->setAccessibleName(QStringLiteral("Dedication"));
-    NameButtonsByCaption(this);
+    // Form_Load places it in the middle of the frame.
+    Picture2 = MakePicture(Frame1, "Picture2", QStringLiteral("dedication.png"),
+                           {0, 0, kPictureWidth, kPictureHeight},
+                           QStringLiteral("A quiet lake at dusk"));
+
+    Command1 = addButton("Command1", QStringLiteral("God rest his soul"), {2640, 5520, 2640, 495});
 }
 
 void Vater::Form_Load()

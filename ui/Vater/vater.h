@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/common/infowindow.h"
 
 class QGroupBox;
 class QLabel;
@@ -8,25 +8,22 @@ class QPushButton;
 
 namespace tarnvale::ui {
 
-class WindowOwner;
-
-// The dedication, the last window of the program: its button ends the run.
-class Vater : public QWidget
+// The dedication, the last window of the program: its button ends the run, and so does closing
+// it by its frame; it is never discarded.
+class Vater : public InfoWindow
 {
     Q_OBJECT
 public:
     explicit Vater(WindowOwner &owner, QWidget *parent = nullptr);
 
     void Form_Load();
-    void Command1_Click();
+    void Command1_Click() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildUi();
-
-    WindowOwner &m_owner;
 
     QGroupBox *Frame1 = nullptr;
     QLabel *Picture2 = nullptr;

@@ -1,6 +1,9 @@
 #include "ui/common/pictures.h"
 
+#include "ui/common/twips.h"
+
 #include <QFile>
+#include <QLabel>
 #include <QtGlobal>
 
 // The pictures and texts are compiled into the static window library; a linker drops their
@@ -28,6 +31,18 @@ QString resource(const char *folder, const QString &name)
 QPixmap Picture(const QString &name)
 {
     return QPixmap(resource("pictures", name));
+}
+
+QLabel *MakePicture(QWidget *parent, const char *name, const QString &file, const QRect &twips,
+                    const QString &description)
+{
+    auto *picture = new QLabel(parent);
+    picture->setObjectName(QString::fromLatin1(name));
+    picture->setGeometry(TwipsRect(twips));
+    picture->setPixmap(Picture(file));
+    picture->setScaledContents(true);
+    picture->setAccessibleName(description);
+    return picture;
 }
 
 QString FixedText(const QString &name)

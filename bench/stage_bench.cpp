@@ -1,0 +1,57 @@
+// The analysis of stage models on dense matrices of every entry random (the eigenvalues of the
+// whole matrix dominate), lambda1 alone as a "what if" sweep calls it, and the projection of the
+// largest model over the most steps.
+#include "core/projection.h"
+#include "core/stageanalysis.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+using namespace tarnvale;
+
+// Every entry drawn from 0 ... 2 / n, so that lambda1 is about 1 whatever n.
+SquareMatrix denseMatrix(int n)
+{
+    std::mt19937 random(static_cast<unsigned>(n));
+    std::uniform_real_distribution<double> entry(0, 2.0 / n);
+    SquareMatrix a(n);
+    for (double &value : a.values)
+        value = entry(random);
+    return a;
+}
+
+void analyse(benchmark::State &bench, int n)
+{
+    StageModel model;
+    model.a = denseMatrix(n);
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(AnalyseStage(model));
+}
+BENCHMARK_CAPTURE(analyse, 200, 200)
+    ->Name("AnalyseStage/200 stages, dense")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(analyse, 500, 500)
+    ->Name("AnalyseStage/500 stages, dense")
+    ->Unit(benchmark::kMillisecond);
+
+void dominant(benchmark::State &bench)
+{
+    const SquareMatrix a = denseMatrix(50);
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(DominantEigenvalue(a));
+}
+BENCHMARK(dominant)->Name("DominantEigenvalue/50 stages, dense")->Unit(benchmark::kMicrosecond);
+
+void project(benchmark::State &bench)
+{
+    const SquareMatrix a = denseMatrix(500);
+    const std::vector<double> start(500, 1.0 / 500);
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(ProjectMatrix(a, start, 1000, std::nullopt));
+}
+BENCHMARK(project)->Name("ProjectMatrix/500 stages x 1000 steps")->Unit(benchmark::kMillisecond);
+
+} // namespace
