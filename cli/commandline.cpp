@@ -3,8 +3,11 @@
 #include "cli/options.h"
 #include "cli/report.h"
 #include "core/leslie.h"
+#include "core/matrixtext.h"
 #include "core/projection.h"
+#include "core/stageanalysis.h"
 #include "io/lifetable.h"
+#include "io/matrixfile.h"
 
 #include <ostream>
 #include <string>
@@ -31,22 +34,99 @@ std::string oneLine(const std::string &message)
     return line;
 }
 
-// The table of an input, or why there is none.
-struct TableRead
+// What an input holds: a Leslie table, a stage model, or why it holds neither.
+struct ModelRead
 {
     bool ok = false;
+    ModelKind kind = ModelKind::Leslie;
     LeslieTable table;
+    StageModel model;
     std::string message;
 };
 
-TableRead readInput(const Input &input)
+// A matrix text without parts of at most 201 rows whose entries other than 0 stand in the first
+// row and the sub-diagonal is a Leslie table, read as ever; every other text is a stage model.
+ModelRead readMatrixText(const std::string &text)
 {
-    if (input.matrix) {
-        LeslieParse parse = ParseLeslieMatrix(input.text);
-        return {parse.ok, std::move(parse.table), std::move(parse.message)};
+    MatrixTextParse parse = ParseMatrixText(text);
+    if (!parse.ok)
+        return {false, ModelKind::Stage, {}, {}, std::move(parse.message)};
+    if (!parse.model.split() && parse.model.stages() <= kMaxLeslieClasses
+        && LeslieTableOf(parse.model.a)) {
+        LeslieParse leslie = ParseLeslieMatrix(text);
+        return {
+            leslie.ok, ModelKind::Leslie, std::move(leslie.table), {}, std::move(leslie.message)};
     }
-    LifeTableRead read = ReadLeslieTable(input.text, input.format);
-    return {read.ok, std::move(read.table), std::move(read.message)};
+    return {true, ModelKind::Stage, {}, std::move(parse.model), {}};
+}
+
+ModelRead readInput(const Input &input)
+{
+    if (input.matrix)
+        return readMatrixText(input.text);
+    if (input.format == FileFormat::M) {
+        MatrixFileRead read = ReadMatrixFile(input.text);
+        return {read.ok, ModelKind::Stage, {}, std::move(read.model), std::move(read.message)};
+    }
+    LifeTableRead read = ReadLeslieTable(
+        input.text, input.format == FileFormat::A ? TableFormat::A : TableFormat::B);
+    return {read.ok, ModelKind::Leslie, std::move(read.table), {}, std::move(read.message)};
+}
+
+// Whether a run's CSV needs the columns of stage models: it has a matrix file, or a matrix text
+// that is not a Leslie matrix.
+bool reportsStageModels(const std::vector<Input> &inputs)
+{
+    for (const Input &input : inputs) {
+        if (!input.matrix && input.format == FileFormat::M)
+            return true;
+        if (input.matrix) {
+            const ModelRead read = readMatrixText(input.text);
+            if (read.ok && read.kind == ModelKind::Stage)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The report of an input, or the message why it cannot be analysed.
+struct Analysed
+{
+    std::optional<Report> report;
+    std::string message;
+};
+
+Analysed analyse(const std::string &source, ModelRead read, const Options &options)
+{
+    const StartChoice choice = options.start.value_or(StartChoice::Equal);
+    Report report;
+    report.source = source;
+    report.model = read.kind;
+    if (read.kind == ModelKind::Leslie) {
+        if (const std::optional<std::string> problem = CheckLeslieTable(read.table))
+            return {std::nullopt, *problem};
+        report.analysis = AnalyseLeslie(read.table);
+        if (options.steps) {
+            const StartVector start = MakeStartVector(report.analysis, choice);
+            if (!start.ok)
+                return {std::nullopt, "the projection cannot start: " + start.message};
+            report.projection = ProjectLeslie(read.table, start.shares, *options.steps,
+                                              report.analysis.stableAgeDistribution);
+        }
+        return {std::move(report), {}};
+    }
+    if (const std::optional<std::string> problem = CheckStageModel(read.model))
+        return {std::nullopt, *problem};
+    report.stage = AnalyseStage(read.model);
+    if (options.steps) {
+        const StartVector start = MakeStartVector(
+            read.model.stages(), report.stage.stableDistribution, choice, {}, read.model.names);
+        if (!start.ok)
+            return {std::nullopt, "the projection cannot start: " + start.message};
+        report.projection = ProjectMatrix(read.model.a, start.shares, *options.steps,
+                                          report.stage.stableDistribution);
+    }
+    return {std::move(report), {}};
 }
 
 } // namespace
@@ -78,43 +158,32 @@ int RunCommandLine(int argc, char **argv, std::ostream &out, std::ostream &err)
 
     bool refused = false;
     bool first = true;
+    const bool stageColumns = options.output == Output::Csv && reportsStageModels(options.inputs);
     if (options.output == Output::Json)
         out << "[";
     else if (options.output == Output::Csv)
-        WriteCsvHeader(out);
+        WriteCsvHeader(out, stageColumns);
     for (const Input &input : options.inputs) {
         const std::string source = input.matrix ? std::string("matrix") : input.text;
-        auto refuse = [&](const std::string &message) {
-            err << "tarnvale: " << source << ": " << oneLine(message) << '\n';
+        ModelRead read = readInput(input);
+        Analysed analysed;
+        if (read.ok)
+            analysed = analyse(source, std::move(read), options);
+        else
+            analysed.message = std::move(read.message);
+        if (!analysed.report) {
+            err << "tarnvale: " << source << ": " << oneLine(analysed.message) << '\n';
             refused = true;
-        };
-        const TableRead read = readInput(input);
-        if (!read.ok) {
-            refuse(read.message);
             continue;
         }
-        if (const std::optional<std::string> problem = CheckLeslieTable(read.table)) {
-            refuse(*problem);
-            continue;
-        }
-        Report report {source, AnalyseLeslie(read.table), std::nullopt};
-        if (options.steps) {
-            const StartVector start
-                = MakeStartVector(report.analysis, options.start.value_or(StartChoice::Equal));
-            if (!start.ok) {
-                refuse("the projection cannot start: " + start.message);
-                continue;
-            }
-            report.projection = ProjectLeslie(read.table, start.shares, *options.steps,
-                                              report.analysis.stableAgeDistribution);
-        }
+        const Report &report = *analysed.report;
         switch (options.output) {
         case Output::Json:
             out << (first ? "\n" : ",\n");
             WriteJson(out, report);
             break;
         case Output::Csv:
-            WriteCsv(out, report);
+            WriteCsv(out, report, stageColumns);
             break;
         case Output::Text:
             WriteText(out, report, options.startText.empty() ? "equal" : options.startText);

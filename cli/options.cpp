@@ -6,29 +6,37 @@ namespace tarnvale::cli {
 
 const char *const kUsage
     = "usage: tarnvale --report [--json | --csv] [--steps T [--start equal|first|sad]]\n"
-      "                (--format A|B FILE... | --matrix \"ROW; ROW; ...\")...\n"
+      "                (--format A|B|M FILE... | --matrix \"ROW; ROW; ...\")...\n"
       "       tarnvale --help\n";
 
 const char *const kHelp
     = "\n"
-      "Analyses age-classified populations without opening a window: lambda1 (the dominant root\n"
-      "of sum l(x) F(x) lambda^-(x+1) = 1), r, R0, T, the doubling time, the birth, survival and\n"
-      "death rates at the stable age distribution (SAD), the SAD, the reproductive values, the\n"
-      "sensitivities and elasticities of lambda1, |lambda2|, the damping ratio and the period.\n"
+      "Analyses age- and stage-classified populations without opening a window. For a life table\n"
+      "or a Leslie matrix: lambda1 (the dominant root of sum l(x) F(x) lambda^-(x+1) = 1), r, R0,\n"
+      "T, the doubling time, the birth, survival and death rates at the stable age distribution\n"
+      "(SAD), the SAD, the reproductive values, the sensitivities and elasticities of lambda1,\n"
+      "|lambda2|, the damping ratio and the period. For any other projection matrix (a stage\n"
+      "model): lambda1, r, the doubling time, the stable stage distribution w, the reproductive\n"
+      "values v, the sensitivity and elasticity of lambda1 to every entry, |lambda2|, the damping\n"
+      "ratio, the period and whether the matrix is irreducible, primitive and ergodic; split into\n"
+      "its parts U and F, also R0, T and the life expectancy in each stage.\n"
       "\n"
       "  --report         report on the inputs (needed for every report)\n"
-      "  --format A|B     the files that follow are life tables of format A (age, f(x), s(x))\n"
-      "                   or format B (age, l(x), m(x))\n"
-      "  --matrix TEXT    a square Leslie matrix of 1 to 201 rows: rows separated by \";\",\n"
-      "                   entries by blanks or commas\n"
+      "  --format A|B|M   the files that follow are life tables of format A (age, f(x), s(x))\n"
+      "                   or format B (age, l(x), m(x)), or matrix files (M): a grid of numbers,\n"
+      "                   one row a line, or its parts after lines [U], [F] and [C]\n"
+      "  --matrix TEXT    a square projection matrix of 1 to 500 rows: rows separated by \";\",\n"
+      "                   entries by blanks or commas; or its parts: \"[U] ROWS [F] ROWS\"\n"
       "  --json           one JSON array with one object per input\n"
       "  --csv            a header line and one line of the scalar results per input\n"
       "                   (default: a readable text report)\n"
       "  --steps T        add the projection n(t + 1) = A n(t) over T steps (1 to 1000)\n"
-      "  --start S        the projection's start vector: equal (default), first (all in age\n"
-      "                   class 0) or sad\n"
+      "  --start S        the projection's start vector: equal (default), first (all in the\n"
+      "                   first class or stage) or sad (the stable distribution)\n"
       "  --help           print this text\n"
       "\n"
+      "A matrix text of at most 201 rows without parts whose entries other than 0 stand in the\n"
+      "first row and the sub-diagonal is a Leslie matrix; every other matrix is a stage model.\n"
       "An input that cannot be analysed is named on standard error; the others are reported.\n"
       "Exit status: 0 every input reported, 1 an input refused, 2 a usage error.\n";
 
@@ -38,7 +46,7 @@ namespace {
 struct Parsing
 {
     Options &options;
-    std::optional<TableFormat> format;
+    std::optional<FileFormat> format;
 };
 
 // An option's effect; returns the message of a usage error, or nothing.
@@ -88,16 +96,18 @@ const OptionRule kRules[] = {
     {"--format", true,
      [](Parsing &p, const std::string &value) -> std::optional<std::string> {
          if (value == "A")
-             p.format = TableFormat::A;
+             p.format = FileFormat::A;
          else if (value == "B")
-             p.format = TableFormat::B;
+             p.format = FileFormat::B;
+         else if (value == "M")
+             p.format = FileFormat::M;
          else
-             return "--format takes A or B, not \"" + value + "\"";
+             return "--format takes A, B or M, not \"" + value + "\"";
          return std::nullopt;
      }},
     {"--matrix", true,
      [](Parsing &p, const std::string &value) -> std::optional<std::string> {
-         p.options.inputs.push_back({true, value, TableFormat::A});
+         p.options.inputs.push_back({true, value, FileFormat::A});
          return std::nullopt;
      }},
     {"--steps", true,
@@ -157,7 +167,7 @@ ParsedOptions ParseOptions(int argc, char **argv)
         }
         if (onlyFiles || argument.rfind("--", 0) != 0) {
             if (!parsing.format)
-                return fail("the file " + argument + " needs --format A or --format B before it");
+                return fail("the file " + argument + " needs --format A, B or M before it");
             options.inputs.push_back({false, argument, *parsing.format});
             continue;
         }
@@ -186,7 +196,7 @@ ParsedOptions ParseOptions(int argc, char **argv)
     if (!options.report)
         return fail("nothing to do: give --report");
     if (options.inputs.empty())
-        return fail("no input: give --format A|B FILE... or --matrix TEXT");
+        return fail("no input: give --format A|B|M FILE... or --matrix TEXT");
     if (options.start && !options.steps)
         return fail("--start needs --steps");
     parsed.ok = true;

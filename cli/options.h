@@ -11,12 +11,15 @@ namespace tarnvale::cli {
 
 enum class Output { Text, Json, Csv };
 
+// The formats of input files: life tables of format A or B, matrix files.
+enum class FileFormat { A, B, M };
+
 // One input of a report, in the order given: a file of a format, or a matrix text.
 struct Input
 {
     bool matrix = false;
     std::string text; // the file name, or the matrix text
-    TableFormat format = TableFormat::A;
+    FileFormat format = FileFormat::A;
 };
 
 struct Options

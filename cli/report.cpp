@@ -4,6 +4,7 @@
 #include "core/numbertext.h"
 #include "io/csv.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <iomanip>
@@ -12,8 +13,6 @@
 namespace tarnvale::cli {
 
 namespace {
-
-constexpr ModelKind kModel = ModelKind::Leslie;
 
 std::string jsonNumber(const std::optional<double> &value)
 {
@@ -38,15 +37,75 @@ std::string jsonArray(const std::vector<std::optional<double>> &values)
     return text + "]";
 }
 
-std::string jsonValue(const ResultValue &value)
+// A value as JSON; per-entry values as an array of rows of `n`.
+std::string jsonValue(const ResultValue &value, ResultKind kind, int n)
 {
     if (const double *number = std::get_if<double>(&value))
         return ExactText(*number);
     if (const bool *flag = std::get_if<bool>(&value))
         return *flag ? "true" : "false";
-    if (const auto *numbers = std::get_if<std::vector<double>>(&value))
+    if (const auto *names = std::get_if<std::vector<std::string>>(&value)) {
+        std::string text = "[";
+        for (std::size_t i = 0; i < names->size(); ++i)
+            text += (i ? "," : "") + JsonString((*names)[i]);
+        return text + "]";
+    }
+    const auto *numbers = std::get_if<std::vector<double>>(&value);
+    if (!numbers || kind != ResultKind::PerEntry || n <= 0)
         return jsonArray(numbers);
-    return "null";
+    std::string text = "[";
+    const auto width = static_cast<std::size_t>(n);
+    for (std::size_t row = 0; row * width < numbers->size(); ++row) {
+        const std::vector<double> entries(numbers->begin() + static_cast<long>(row * width),
+                                          numbers->begin() + static_cast<long>((row + 1) * width));
+        text += (row ? "," : "") + jsonArray(&entries);
+    }
+    return text + "]";
+}
+
+// The columns a CSV line has beyond a Leslie table's when stage models are reported: what only
+// they have, of one value each.
+std::vector<const ResultField *> stageColumns()
+{
+    std::vector<const ResultField *> columns;
+    for (const ResultField &field : ReportedResults())
+        if (field.has(ModelKind::Stage) && !field.has(ModelKind::Leslie)
+            && (field.kind == ResultKind::Scalar || field.kind == ResultKind::Flag))
+            columns.push_back(&field);
+    return columns;
+}
+
+// A CSV field of a value of one number or flag; empty when undefined.
+std::string csvValue(const ResultValue &value)
+{
+    if (const double *number = std::get_if<double>(&value))
+        return ExactText(*number);
+    if (const bool *flag = std::get_if<bool>(&value))
+        return *flag ? "true" : "false";
+    return {};
+}
+
+// Stage i's name in the text report: its name, or its number from 1.
+std::string stageLabel(const StageAnalysis &a, std::size_t i)
+{
+    return i < a.names.size() ? a.names[i] : std::to_string(i + 1);
+}
+
+// The note a scalar carries in the text report: why a stage model has no R0, or that the
+// population cycles.
+std::string textNote(const ResultField &field, const Report &report)
+{
+    const std::string key = field.key;
+    if (report.model == ModelKind::Leslie)
+        return key == "damping_ratio" && report.analysis.periodic() ? PeriodicNote(report.analysis)
+                                                                    : std::string();
+    const StageAnalysis &a = report.stage;
+    if ((key == "R0" || key == "T") && !a.netReproductiveRate && !a.whyNoR0.empty())
+        return a.whyNoR0;
+    if (key == "damping_ratio" && a.period && *a.period > 1)
+        return "the population cycles with period " + std::to_string(*a.period)
+            + "; the stage structure does not approach w";
+    return {};
 }
 
 // A cell of the per-class table: the class's value, "-" past the end of a shorter column (the
@@ -89,16 +148,19 @@ std::string JsonString(const std::string &text)
 
 ResultValue ReportValue(const ResultField &field, const Report &report)
 {
-    return ValueOf(field, report.analysis);
+    return report.model == ModelKind::Leslie ? ValueOf(field, report.analysis)
+                                             : ValueOf(field, report.stage);
 }
 
 void WriteJson(std::ostream &out, const Report &report)
 {
     out << "{\"source\":" << JsonString(report.source);
+    if (report.model == ModelKind::Stage)
+        out << ",\"model\":\"stage\"";
     // Fields of one group ("sensitivity") form one object.
     const char *group = nullptr;
     for (const ResultField &field : ReportedResults()) {
-        if (!field.has(kModel))
+        if (!field.has(report.model))
             continue;
         const bool sameGroup = group && field.group && std::string(group) == field.group;
         if (group && !sameGroup)
@@ -107,7 +169,8 @@ void WriteJson(std::ostream &out, const Report &report)
         if (field.group && !sameGroup)
             out << "\"" << field.group << "\":{";
         group = field.group;
-        out << "\"" << field.key << "\":" << jsonValue(ReportValue(field, report));
+        out << "\"" << field.key
+            << "\":" << jsonValue(ReportValue(field, report), field.kind, report.stage.stages);
     }
     if (group)
         out << "}";
@@ -121,69 +184,145 @@ void WriteJson(std::ostream &out, const Report &report)
     out << "}";
 }
 
-void WriteCsvHeader(std::ostream &out)
+void WriteCsvHeader(std::ostream &out, bool stageColumnsToo)
 {
     out << "source";
-    for (const ResultField *field : ResultsOf(kModel, ResultKind::Scalar))
+    for (const ResultField *field : ResultsOf(ModelKind::Leslie, ResultKind::Scalar))
         out << ',' << field->key;
+    if (stageColumnsToo) {
+        out << ",model";
+        for (const ResultField *field : stageColumns())
+            out << ',' << field->key;
+    }
     out << '\n';
 }
 
-void WriteCsv(std::ostream &out, const Report &report)
+void WriteCsv(std::ostream &out, const Report &report, bool stageColumnsToo)
 {
     out << CsvField(report.source);
-    for (const ResultField *field : ResultsOf(kModel, ResultKind::Scalar)) {
-        out << ',';
-        if (const std::optional<double> value = NumberOf(ReportValue(*field, report)))
-            out << ExactText(*value);
+    // A Leslie table's columns first; a stage model leaves those it does not have empty.
+    for (const ResultField *field : ResultsOf(ModelKind::Leslie, ResultKind::Scalar))
+        out << ',' << csvValue(ReportValue(*field, report));
+    if (stageColumnsToo) {
+        out << ',' << (report.model == ModelKind::Leslie ? "leslie" : "stage");
+        for (const ResultField *field : stageColumns())
+            out << ',' << csvValue(ReportValue(*field, report));
     }
     out << '\n';
 }
 
-void WriteText(std::ostream &out, const Report &report, const std::string &startText)
+namespace {
+
+// The scalar results, one a line, and a stage model's structure in words.
+void writeScalars(std::ostream &out, const Report &report)
 {
-    const LeslieAnalysis &a = report.analysis;
-    out << report.source << '\n' << std::left;
-    for (const ResultField *field : ResultsOf(kModel, ResultKind::Scalar)) {
+    for (const ResultField *field : ResultsOf(report.model, ResultKind::Scalar)) {
         std::string value = ValueText(NumberOf(ReportValue(*field, report)));
-        if (std::string(field->key) == "damping_ratio" && a.periodic())
-            value += " (" + PeriodicNote(a) + ")";
+        if (const std::string note = textNote(*field, report); !note.empty())
+            value += " (" + note + ")";
         out << std::setw(36) << "  " + std::string(field->label) << value << '\n';
     }
+    std::string structure;
+    for (const ResultField *field : ResultsOf(report.model, ResultKind::Flag)) {
+        const ResultValue value = ReportValue(*field, report);
+        const bool *flag = std::get_if<bool>(&value);
+        structure += (structure.empty() ? "" : ", ")
+            + std::string(!flag       ? "undefined"
+                              : *flag ? field->label
+                                      : field->negation);
+    }
+    if (!structure.empty())
+        out << std::setw(36) << "  Structure" << structure << '\n';
     out << '\n';
+}
 
-    // The per-class table: the class, then a column per result, the last one unpadded.
-    const std::vector<const ResultField *> columns = ResultsOf(kModel, ResultKind::PerClass);
-    out << "  " << std::setw(6) << "x";
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        out << std::setw(c + 1 < columns.size() ? 24 : 0) << columns[c]->label;
-    out << '\n';
+// The per-class table: the class (an age, or a stage's name), then a column per result, the last
+// one unpadded.
+void writeClasses(std::ostream &out, const Report &report)
+{
+    const bool leslie = report.model == ModelKind::Leslie;
+    const std::vector<const ResultField *> columns = ResultsOf(report.model, ResultKind::PerClass);
     std::vector<ResultValue> values;
     for (const ResultField *column : columns)
         values.push_back(ReportValue(*column, report));
-    for (std::size_t x = 0; x < static_cast<std::size_t>(a.ageClasses); ++x) {
-        out << "  " << std::setw(6) << x;
+    const std::size_t classes
+        = static_cast<std::size_t>(leslie ? report.analysis.ageClasses : report.stage.stages);
+    std::size_t width = leslie ? 6 : 7;
+    for (std::size_t x = 0; !leslie && x < classes; ++x)
+        width = std::max(width, stageLabel(report.stage, x).size() + 2);
+    out << "  " << std::setw(static_cast<int>(width)) << (leslie ? "x" : "stage");
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        out << std::setw(c + 1 < columns.size() ? 24 : 0) << columns[c]->label;
+    out << '\n';
+    for (std::size_t x = 0; x < classes; ++x) {
+        out << "  " << std::setw(static_cast<int>(width))
+            << (leslie ? std::to_string(x) : stageLabel(report.stage, x));
         for (std::size_t c = 0; c < values.size(); ++c)
             out << std::setw(c + 1 < values.size() ? 24 : 0) << classCell(values[c], x);
         out << '\n';
     }
+}
 
-    if (report.projection) {
-        const Projection &p = *report.projection;
-        out << "\n  Projection from the start vector \"" << startText << "\" over " << p.steps
-            << " steps; convergence time (distance to the SAD <= 0.01 from then on): "
-            << (p.convergenceTime ? std::to_string(*p.convergenceTime)
-                                  : "not within " + std::to_string(p.steps) + " steps")
-            << "\n  " << std::setw(6) << "t" << std::setw(24) << "N(t)" << std::setw(24)
-            << "N(t+1)/N(t)"
-            << "distance to SAD\n";
-        for (std::size_t t = 0; t < p.total.size(); ++t) {
-            out << "  " << std::setw(6) << t << std::setw(24) << ValueText(p.total[t])
-                << std::setw(24)
-                << (t < p.growthRatio.size() ? ValueText(p.growthRatio[t]) : std::string("-"))
-                << ValueText(p.distance[t]) << '\n';
+// Each per-entry result of a stage model as a matrix, a row per stage "to", a column per stage
+// "from".
+void writeEntries(std::ostream &out, const Report &report)
+{
+    const StageAnalysis &a = report.stage;
+    const auto n = static_cast<std::size_t>(a.stages);
+    std::size_t width = 6;
+    for (std::size_t i = 0; i < n; ++i)
+        width = std::max(width, stageLabel(a, i).size() + 2);
+    for (const ResultField *field : ResultsOf(report.model, ResultKind::PerEntry)) {
+        const ResultValue value = ReportValue(*field, report);
+        const std::vector<double> *entries = NumbersOf(value);
+        out << "\n  " << field->label << " (row: to, column: from)";
+        if (!entries) {
+            out << ": undefined\n";
+            continue;
+        }
+        out << "\n  " << std::setw(static_cast<int>(width)) << "";
+        for (std::size_t j = 0; j < n; ++j)
+            out << std::setw(j + 1 < n ? 24 : 0) << stageLabel(a, j);
+        out << '\n';
+        for (std::size_t i = 0; i < n; ++i) {
+            out << "  " << std::setw(static_cast<int>(width)) << stageLabel(a, i);
+            for (std::size_t j = 0; j < n; ++j)
+                out << std::setw(j + 1 < n ? 24 : 0) << NumberToText((*entries)[i * n + j]);
+            out << '\n';
         }
     }
+}
+
+void writeProjection(std::ostream &out, const Report &report, const std::string &startText)
+{
+    const Projection &p = *report.projection;
+    const char *stable = report.model == ModelKind::Leslie ? "SAD" : "w";
+    out << "\n  Projection from the start vector \"" << startText << "\" over " << p.steps
+        << " steps; convergence time (distance to "
+        << (report.model == ModelKind::Leslie ? "the SAD" : "w") << " <= 0.01 from then on): "
+        << (p.convergenceTime ? std::to_string(*p.convergenceTime)
+                              : "not within " + std::to_string(p.steps) + " steps")
+        << "\n  " << std::setw(6) << "t" << std::setw(24) << "N(t)" << std::setw(24)
+        << "N(t+1)/N(t)"
+        << "distance to " << stable << "\n";
+    for (std::size_t t = 0; t < p.total.size(); ++t) {
+        out << "  " << std::setw(6) << t << std::setw(24) << ValueText(p.total[t]) << std::setw(24)
+            << (t < p.growthRatio.size() ? ValueText(p.growthRatio[t]) : std::string("-"))
+            << ValueText(p.distance[t]) << '\n';
+    }
+}
+
+} // namespace
+
+void WriteText(std::ostream &out, const Report &report, const std::string &startText)
+{
+    out << report.source << '\n' << std::left;
+    writeScalars(out, report);
+    writeClasses(out, report);
+    if (report.model == ModelKind::Stage)
+        writeEntries(out, report);
+    if (report.projection)
+        writeProjection(out, report, startText);
     out << std::right << '\n';
 }
 

@@ -10,11 +10,13 @@
 
 namespace tarnvale::cli {
 
-// One analysed input of a report.
+// One analysed input of a report: a Leslie table's analysis or a stage model's.
 struct Report
 {
     std::string source;
-    LeslieAnalysis analysis;
+    ModelKind model = ModelKind::Leslie;
+    LeslieAnalysis analysis; // a Leslie table's
+    StageAnalysis stage; // a stage model's
     std::optional<Projection> projection;
 };
 
@@ -25,9 +27,10 @@ ResultValue ReportValue(const ResultField &field, const Report &report);
 // values as null.
 void WriteJson(std::ostream &out, const Report &report);
 
-// The CSV header and one line of the scalar results of a report.
-void WriteCsvHeader(std::ostream &out);
-void WriteCsv(std::ostream &out, const Report &report);
+// The CSV header and one line of the scalar results of a report: a Leslie table's columns, and
+// with `stageColumnsToo` (a run with a stage model) "model" and what only stage models have.
+void WriteCsvHeader(std::ostream &out, bool stageColumnsToo);
+void WriteCsv(std::ostream &out, const Report &report, bool stageColumnsToo);
 
 // The readable block of a report: the scalar results, the per-class table and the projection
 // from the start vector named `startText`.

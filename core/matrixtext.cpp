@@ -113,18 +113,6 @@ std::string entryText(const SquareMatrix &m, std::size_t index)
 
 } // namespace
 
-SquareMatrix AddParts(const SquareMatrix &u, const SquareMatrix &f,
-                      const std::optional<SquareMatrix> &c)
-{
-    SquareMatrix a = u;
-    for (std::size_t k = 0; k < a.values.size(); ++k) {
-        a.values[k] += f.values[k];
-        if (c)
-            a.values[k] += c->values[k];
-    }
-    return a;
-}
-
 std::optional<std::size_t> FirstDisagreement(const SquareMatrix &given, const SquareMatrix &sum)
 {
     double largest = 0.0;

@@ -47,12 +47,6 @@ std::optional<LeslieTable> LeslieTableOf(const SquareMatrix &a);
 // of either.
 inline constexpr double kPartsTolerance = 1e-9;
 
-// A = U + F + C entry by entry, (u + f) + c, C counted as 0 when absent, the way both matrix
-// readers compute it. An entry beyond the double range comes out infinite: the readers refuse it.
-// The parts must be of one size.
-SquareMatrix AddParts(const SquareMatrix &u, const SquareMatrix &f,
-                      const std::optional<SquareMatrix> &c);
-
 // The index (row * n + column) of the first entry at which `given` and `sum`, of one size, differ
 // by more than kPartsTolerance of the largest entry of either; nothing when they agree.
 std::optional<std::size_t> FirstDisagreement(const SquareMatrix &given, const SquareMatrix &sum);

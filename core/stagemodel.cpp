@@ -96,21 +96,28 @@ StageModel StageModelFromLeslie(const LeslieTable &table)
     return model;
 }
 
+SquareMatrix AddParts(const SquareMatrix &u, const SquareMatrix &f,
+                      const std::optional<SquareMatrix> &c)
+{
+    SquareMatrix a = u;
+    for (std::size_t k = 0; k < a.values.size(); ++k) {
+        a.values[k] += f.values[k];
+        if (c)
+            a.values[k] += c->values[k];
+    }
+    return a;
+}
+
 std::optional<SquareMatrix> SumOfParts(const StageModel &model)
 {
     if (!model.split())
         return std::nullopt;
-    SquareMatrix sum = *model.u;
-    const auto add = [&sum](const SquareMatrix &part) {
-        if (part.n != sum.n || part.values.size() != sum.values.size())
-            return false;
-        for (std::size_t k = 0; k < sum.values.size(); ++k)
-            sum.values[k] += part.values[k];
-        return true;
+    const auto fits = [&model](const SquareMatrix &part) {
+        return part.n == model.u->n && part.values.size() == model.u->values.size();
     };
-    if (!add(*model.f) || (model.c && !add(*model.c)))
+    if (!fits(*model.f) || (model.c && !fits(*model.c)))
         return std::nullopt;
-    return sum;
+    return AddParts(*model.u, *model.f, model.c);
 }
 
 } // namespace tarnvale

@@ -71,8 +71,13 @@ std::optional<std::string> CheckStageModel(const StageModel &model);
 // stage names "0", "1", ... (the ages).
 StageModel StageModelFromLeslie(const LeslieTable &table);
 
-// U + F + C, the parts summed entry by entry (C counted as 0 when absent); empty when the model
-// is not split or its parts differ in size.
+// A = U + F + C entry by entry, (u + f) + c, C counted as 0 when absent, the way both matrix
+// readers compute it. An entry beyond the double range comes out infinite: the readers refuse it.
+// The parts must be of one size.
+SquareMatrix AddParts(const SquareMatrix &u, const SquareMatrix &f,
+                      const std::optional<SquareMatrix> &c);
+
+// AddParts of the model's parts; empty when the model is not split or its parts differ in size.
 std::optional<SquareMatrix> SumOfParts(const StageModel &model);
 
 } // namespace tarnvale

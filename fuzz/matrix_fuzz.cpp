@@ -12,10 +12,12 @@
 //   same way, to 1e-12 of the sum of its terms (plus the rounding of the exponents, see
 //   checkEulerLotka); the elasticities sum to 1 within 1e-12;
 // - for one input in eight without a NUL, the whole command line (--report --json --steps ...)
-//   reports it without an "inf" or "nan", or refuses it with nothing on standard output and the
-//   parser's message on standard error.
+//   reports it without an "inf" or "nan" (as a Leslie table, or as a stage model when
+//   ParseMatrixText takes what ParseLeslieMatrix refuses: another pattern, parts, more rows), or
+//   refuses it with nothing on standard output and ParseMatrixText's message on standard error.
 #include "cli/commandline.h"
 #include "core/leslie.h"
+#include "core/matrixtext.h"
 #include "core/projection.h"
 
 #include <algorithm>
@@ -261,11 +263,13 @@ void checkCommandLine(const std::string &text, const LeslieParse &parse, int ste
         argv[i] = arguments[i].data();
     std::ostringstream out, err;
     const int status = cli::RunCommandLine(static_cast<int>(std::size(arguments)), argv, out, err);
-    if (!parse.ok) {
+    const MatrixTextParse general = parse.ok ? MatrixTextParse {} : ParseMatrixText(text);
+    if (!parse.ok && !general.ok) {
         require(status == 1 && out.str() == "[]\n");
-        require(err.str().starts_with("tarnvale: matrix: " + parse.message));
+        require(err.str().starts_with("tarnvale: matrix: " + general.message));
         return;
     }
+    require(status == 0 && err.str().empty());
     const std::string report = out.str();
     require(report.find("inf") == std::string::npos && report.find("nan") == std::string::npos);
 }

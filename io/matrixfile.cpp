@@ -421,6 +421,15 @@ std::optional<std::string> Reader::takeNames(Part &part, int number)
     return std::nullopt;
 }
 
+// The names R gives the columns of a matrix that has none, "V1", "V2", ...: no stage names.
+bool rDefaultNames(const std::vector<std::string> &names)
+{
+    for (std::size_t k = 0; k < names.size(); ++k)
+        if (names[k] != "V" + std::to_string(k + 1))
+            return false;
+    return true;
+}
+
 std::optional<std::string> Reader::takeRow(Part &part, int number)
 {
     const int first = part.named() ? 1 : 0;
@@ -434,7 +443,11 @@ std::optional<std::string> Reader::takeRow(Part &part, int number)
             return at(number) + " holds row " + std::to_string(part.rows + 1) + ", but " + header
                 + " names " + plural(part.width, "stage.", "stages.");
         const std::string &expected = part.names[static_cast<std::size_t>(part.rows)];
-        if (m_fields[0].text != expected)
+        // R's write.csv of a matrix without names heads its columns "V1", "V2", ... and numbers
+        // its rows "1", "2", ...
+        const bool rNumbered = expected == "V" + std::to_string(part.rows + 1)
+            && m_fields[0].text == std::to_string(part.rows + 1);
+        if (m_fields[0].text != expected && !rNumbered)
             return at(number, m_fields[0].column) + ": the row is named "
                 + inQuotes(m_fields[0].text) + " where " + header + " names stage "
                 + std::to_string(part.rows + 1) + " " + inQuotes(expected) + ".";
@@ -562,7 +575,7 @@ std::optional<std::string> Reader::finish(StageModel &model)
         return m;
     };
     StageModel read;
-    if (namedPart)
+    if (namedPart && !rDefaultNames(namedPart->names))
         read.names = namedPart->names;
     if (!parts[kU]) {
         read.a = matrixOf(*parts[kA]);

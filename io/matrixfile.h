@@ -49,7 +49,8 @@ MatrixFileRead ReadMatrixFile(const std::string &path);
 // The grid may carry stage names as R's write.csv writes them: a header line whose first field is
 // "" (quoted; or empty unquoted when another field of the line is not a number) followed by one
 // name per stage, and each row starting with its name, equal to the header's name of that row.
-// Names are kept as written, without their quotes; an empty name is refused.
+// Names are kept as written, without their quotes; an empty name is refused. R's names for a
+// matrix that has none, columns "V1", "V2", ... and rows "1", "2", ..., give a grid without names.
 //
 // A file may hold parts instead of one grid, each headed by a line of its own "[U]", "[F]", "[C]"
 // or "[A]" (quoted or followed by empty fields, as a spreadsheet exports it): U survival and

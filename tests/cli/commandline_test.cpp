@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -54,13 +55,13 @@ TEST(CommandLine, refusesBadUsageWithStatusTwo)
         const char *message;
     };
     const Case cases[] = {
-        {{"--report"}, "no input: give --format A|B FILE... or --matrix TEXT"},
+        {{"--report"}, "no input: give --format A|B|M FILE... or --matrix TEXT"},
         {{"--json", "--matrix", "1"}, "nothing to do: give --report"},
         {{"--report", "--frobnicate"}, "unknown option --frobnicate"},
         {{"--report", "--json", "--csv", "--matrix", "1"}, "--json and --csv cannot be combined"},
-        {{"--report", "--format", "C", "x"}, "--format takes A or B, not \"C\""},
-        {{"--report", "--format=a", "x"}, "--format takes A or B, not \"a\""},
-        {{"--report", "x.txt"}, "the file x.txt needs --format A or --format B before it"},
+        {{"--report", "--format", "C", "x"}, "--format takes A, B or M, not \"C\""},
+        {{"--report", "--format=a", "x"}, "--format takes A, B or M, not \"a\""},
+        {{"--report", "x.txt"}, "the file x.txt needs --format A, B or M before it"},
         {{"--report", "--steps", "0", "--matrix", "1"},
          "--steps takes a whole number from 1 to 1000, not \"0\""},
         {{"--report", "--steps=1001", "--matrix", "1"},
@@ -93,9 +94,11 @@ TEST(CommandLine, reportsTheOthersWhenAnInputIsRefused)
     std::ofstream(negative) << "\"age,f(x),s(x)\"\n0,0,0.5\n1,2,-0.5\n2,1,0\n";
     const std::string missing = (dir / "missing.txt").string();
 
-    const Outcome r
-        = run({"--report", "--json", "--matrix", "0 1; 0.5 0.2", "--format", "A",
-               example("ExampleA-1.txt"), negative, missing, "--matrix", kDefaultMatrix});
+    // A matrix outside the Leslie pattern is a stage model and reported; a text with U but no F
+    // is refused.
+    const Outcome r = run({"--report", "--json", "--matrix", "0 1; 0.5 0.2", "--format", "A",
+                           example("ExampleA-1.txt"), negative, missing, "--matrix",
+                           "[U] 0 0; 0.5 0.8", "--matrix", kDefaultMatrix});
     EXPECT_EQ(r.status, 1);
     std::istringstream lines(r.err);
     std::string line;
@@ -104,18 +107,16 @@ TEST(CommandLine, reportsTheOthersWhenAnInputIsRefused)
         errors.push_back(line);
     ASSERT_EQ(errors.size(), 3u) << r.err;
     EXPECT_EQ(errors[0],
-              "tarnvale: matrix: row 2, column 2: 0.2 lies outside the first row and the "
-              "sub-diagonal of a Leslie matrix");
-    EXPECT_EQ(errors[1],
               "tarnvale: " + negative + ": age class 1: the survival rate -0.5 is negative");
-    EXPECT_EQ(errors[2].rfind("tarnvale: " + missing + ": ", 0), 0u);
-    // Two objects: the example and the default matrix, in the order given.
+    EXPECT_EQ(errors[1].rfind("tarnvale: " + missing + ": ", 0), 0u);
+    EXPECT_EQ(errors[2], "tarnvale: matrix: the text has the part U but not F");
+    // Three objects: the stage model, the example and the default matrix, in the order given.
     const std::regex source("\"source\":\"([^\"]*)\"");
     std::vector<std::string> sources;
     for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), source);
          it != std::sregex_iterator(); ++it)
         sources.push_back((*it)[1]);
-    EXPECT_EQ(sources, (std::vector<std::string> {example("ExampleA-1.txt"), "matrix"}));
+    EXPECT_EQ(sources, (std::vector<std::string> {"matrix", example("ExampleA-1.txt"), "matrix"}));
 }
 
 TEST(CommandLine, writesJsonWithExactlyTheKeysAndExactNumbers)
@@ -235,3 +236,80 @@ TEST(CommandLine, reportsEveryShippedExampleAndALongTable)
 }
 
 } // namespace
+
+// U = [0 0; 0.5 0.8], F = [0 4; 0 0] by hand: lambda1 = (0.8 + sqrt(8.64)) / 2 from
+// lambda^2 - 0.8 lambda - 2 = 0; N = (I - U)^-1 = [1 0; 2.5 5], so F N = [10 20; 0 0], R0 = 10
+// and the life expectancies are N's column sums, 3.5 and 5.
+TEST(CommandLine, reportsAStageModelWithItsOwnKeysAndColumns)
+{
+    const char *split = "[U] 0 0; 0.5 0.8 [F] 0 4; 0 0";
+    const Outcome json = run({"--report", "--json", "--matrix", split});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const std::regex key("\"([A-Za-z0-9_]+)\":");
+    std::vector<std::string> keys;
+    for (auto it = std::sregex_iterator(json.out.begin(), json.out.end(), key);
+         it != std::sregex_iterator(); ++it)
+        keys.push_back((*it)[1]);
+    EXPECT_EQ(keys,
+              (std::vector<std::string> {"source",
+                                         "model",
+                                         "stages",
+                                         "stage_names",
+                                         "lambda",
+                                         "r",
+                                         "R0",
+                                         "T",
+                                         "doubling_time",
+                                         "stable_distribution",
+                                         "reproductive_values",
+                                         "sensitivity",
+                                         "elasticity",
+                                         "eigenvalue_2_modulus",
+                                         "damping_ratio",
+                                         "period",
+                                         "irreducible",
+                                         "primitive",
+                                         "ergodic",
+                                         "life_expectancy"}));
+    // The number after "name": and `skip` more characters ("[" of an array).
+    const auto number = [&json](const std::string &name, std::size_t skip = 0) {
+        const std::size_t at = json.out.find("\"" + name + "\":") + name.size() + 3 + skip;
+        double value = 0;
+        std::from_chars(json.out.data() + at, json.out.data() + json.out.size(), value);
+        return value;
+    };
+    EXPECT_NEAR(number("lambda"), (0.8 + std::sqrt(8.64)) / 2, 1e-15);
+    EXPECT_NEAR(number("R0"), 10, 1e-13);
+    EXPECT_NEAR(number("life_expectancy", 1), 3.5, 1e-14);
+
+    // One Leslie table beside it: the stage columns follow, each line leaves empty what it lacks.
+    const Outcome csv = run({"--report", "--csv", "--matrix", "0 2; 0.5 0", "--matrix", split});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    std::istringstream lines(csv.out);
+    std::string header, leslie, stage;
+    std::getline(lines, header);
+    std::getline(lines, leslie);
+    std::getline(lines, stage);
+    EXPECT_EQ(header.substr(header.find(",period,")),
+              ",period,model,stages,irreducible,primitive,ergodic");
+    const auto fields = [](const std::string &line) {
+        std::vector<std::string> all(1);
+        for (char c : line) {
+            if (c == ',')
+                all.emplace_back();
+            else
+                all.back().push_back(c);
+        }
+        return all;
+    };
+    const std::vector<std::string> l = fields(leslie), s = fields(stage);
+    ASSERT_EQ(l.size(), 18u);
+    ASSERT_EQ(s.size(), 18u);
+    EXPECT_EQ(std::vector<std::string>(l.begin() + 12, l.end()),
+              (std::vector<std::string> {"2", "leslie", "", "", "", ""}));
+    // No age classes, no rates at the SAD; the stage model's structure instead.
+    for (int empty : {1, 7, 8, 9})
+        EXPECT_EQ(s[static_cast<std::size_t>(empty)], "") << empty;
+    EXPECT_EQ(std::vector<std::string>(s.begin() + 12, s.end()),
+              (std::vector<std::string> {"1", "stage", "2", "true", "true", "true"}));
+}

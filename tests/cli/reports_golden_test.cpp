@@ -29,9 +29,16 @@ std::string replaceAll(std::string text, const std::string &from, const std::str
 // Each invocation is its arguments; the recording keeps them tab-separated.
 std::vector<std::vector<std::string>> invocations()
 {
-    const std::vector<std::pair<std::string, std::string>> files = {
-        {"A", "ExampleA-1.txt"}, {"A", "ExampleA-2.txt"},        {"A", "ExampleA-Bernardelli.txt"},
-        {"B", "ExampleB.txt"},   {"B", "ExampleB-Barnacle.txt"}, {"B", "ExampleB-RiceWeevil.txt"}};
+    const std::vector<std::pair<std::string, std::string>> files
+        = {{"A", "ExampleA-1.txt"},
+           {"A", "ExampleA-2.txt"},
+           {"A", "ExampleA-Bernardelli.txt"},
+           {"B", "ExampleB.txt"},
+           {"B", "ExampleB-Barnacle.txt"},
+           {"B", "ExampleB-RiceWeevil.txt"},
+           {"M", "StageM-LoggerheadTurtle.csv"},
+           {"M", "StageM-KillerWhale.csv"},
+           {"M", "StageM-Teasel.csv"}};
     const std::vector<std::string> matrices = {"0 1 2 1; 0.5 0 0 0; 0 1 0 0; 0 0 0.5 0",
                                                "0 0 6; 0.5 0 0; 0 0.33333333333333331 0",
                                                "1.5",
@@ -42,7 +49,10 @@ std::vector<std::vector<std::string>> invocations()
                                                "0 1; -0.5 0",
                                                "0 1; 0.5 0.5",
                                                "1 2; 3",
-                                               ""};
+                                               "",
+                                               "[U] 0 0; 0.5 0.8 [F] 0 4; 0 0",
+                                               "0 0 1; 1 0 0; 0 1 0",
+                                               "0 0; 0 0"};
     const std::vector<std::vector<std::string>> options = {
         {}, {"--steps", "12"}, {"--steps", "40", "--start", "sad"}, {"--steps=3", "--start=first"}};
     std::vector<std::vector<std::string>> all;
@@ -75,7 +85,7 @@ std::vector<std::vector<std::string>> invocations()
     all.push_back({"--help"});
     all.push_back({"--report"});
     all.push_back({"--report", "--json", "--csv", "--matrix", "1"});
-    all.push_back({"--report", "--format", "M", "x"});
+    all.push_back({"--report", "--format", "C", "x"});
     return all;
 }
 

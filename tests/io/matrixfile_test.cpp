@@ -67,6 +67,7 @@ TEST(MatrixFile, ReadsTheShapesUsersHoldMatricesIn)
         {"\xEF\xBB\xBF# Source: a book, p. 3\r\n0;1.5\r\n\r\n  # more\r\n0.5;0.8\r\n", plain},
         {"0 1.5\r0.5 0.8\r", plain},
         {"\"\",\"seed\",\"adult\"\n\"seed\",0,1.5\n\"adult\",0.5,0.8\n", named}, // R's write.csv
+        {"\"\",\"V1\",\"V2\"\n\"1\",0,1.5\n\"2\",0.5,0.8\n", plain}, // ... of a matrix without names
         {",seed,adult\nseed,0,1.5\nadult,0.5,0.8\n", named},
         {"\"\"\tseed\tadult\nseed\t0\t1.5\nadult\t0.5\t0.8\n", named},
         {"[A]\n0,1.5\n0.5,0.8\n", plain},
