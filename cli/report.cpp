@@ -158,6 +158,8 @@ std::string JsonString(const std::string &text)
 
 ResultValue ReportValue(const ResultField &field, const Report &report)
 {
+    if (report.record && !report.record->problem.empty())
+        return {};
     return report.model == ModelKind::Leslie ? ValueOf(field, report.analysis)
                                              : ValueOf(field, report.stage);
 }
@@ -191,32 +193,61 @@ void WriteJson(std::ostream &out, const Report &report)
             << ",\"distance\":" << jsonArray(p.distance) << ",\"convergence_time\":"
             << (p.convergenceTime ? std::to_string(*p.convergenceTime) : "null") << "}";
     }
+    if (report.record) {
+        const RecordReport &r = *report.record;
+        const auto text = [](const std::string &value) {
+            return value.empty() ? std::string("null") : JsonString(value);
+        };
+        out << ",\"species\":" << text(r.species) << ",\"citation\":" << text(r.citation)
+            << ",\"projection_interval\":" << text(r.projectionInterval)
+            << ",\"matrix_composite\":" << text(r.matrixComposite)
+            << ",\"problem\":" << text(r.problem) << ",\"checks\":{";
+        for (std::size_t k = 0; k < kModelCheckCount; ++k)
+            out << (k ? "," : "") << "\"" << ModelChecks()[k].name << "\":"
+                << (!r.checks[k]       ? "null"
+                        : *r.checks[k] ? "true"
+                                       : "false");
+        out << "}";
+    }
     out << "}";
 }
 
-void WriteCsvHeader(std::ostream &out, bool stageColumnsToo)
+void WriteCsvHeader(std::ostream &out, CsvColumns columns)
 {
     out << "source";
     for (const ResultField *field : ResultsOf(ModelKind::Leslie, ResultKind::Scalar))
         out << ',' << field->key;
-    if (stageColumnsToo) {
+    if (columns.stage) {
         out << ",model";
         for (const ResultField *field : stageColumns())
             out << ',' << field->key;
     }
+    if (columns.record) {
+        out << ",species,citation,projection_interval,matrix_composite,problem";
+        for (const ModelCheck &check : ModelChecks())
+            out << ',' << check.name;
+    }
     out << '\n';
 }
 
-void WriteCsv(std::ostream &out, const Report &report, bool stageColumnsToo)
+void WriteCsv(std::ostream &out, const Report &report, CsvColumns columns)
 {
     out << CsvField(report.source);
     // A Leslie table's columns first; a stage model leaves those it does not have empty.
     for (const ResultField *field : ResultsOf(ModelKind::Leslie, ResultKind::Scalar))
         out << ',' << csvValue(ReportValue(*field, report));
-    if (stageColumnsToo) {
+    if (columns.stage) {
         out << ',' << (report.model == ModelKind::Leslie ? "leslie" : "stage");
         for (const ResultField *field : stageColumns())
             out << ',' << csvValue(ReportValue(*field, report));
+    }
+    if (columns.record) {
+        const RecordReport r = report.record.value_or(RecordReport {});
+        for (const std::string *text :
+             {&r.species, &r.citation, &r.projectionInterval, &r.matrixComposite, &r.problem})
+            out << ',' << CsvField(*text);
+        for (const std::optional<bool> &check : r.checks)
+            out << ',' << (!check ? "" : *check ? "true" : "false");
     }
     out << '\n';
 }
@@ -324,9 +355,41 @@ void writeProjection(std::ostream &out, const Report &report, const std::string 
 
 } // namespace
 
+// What the database says of a record, and its checks, the worrying ones named first.
+void writeRecord(std::ostream &out, const RecordReport &r)
+{
+    const std::pair<const char *, const std::string *> lines[]
+        = {{"Species", &r.species},
+           {"Citation", &r.citation},
+           {"Projection interval", &r.projectionInterval},
+           {"Matrix composite", &r.matrixComposite},
+           {"Problem", &r.problem}};
+    for (const auto &[label, text] : lines)
+        if (!text->empty())
+            out << std::setw(36) << "  " + std::string(label) << *text << '\n';
+    std::string worrying, fine;
+    for (std::size_t k = 0; k < kModelCheckCount; ++k) {
+        const ModelCheck &check = ModelChecks()[k];
+        std::string &list = IsWorrying(check, r.checks[k]) ? worrying : fine;
+        list += (list.empty() ? "" : ", ") + std::string(check.name) + " "
+            + (!r.checks[k]       ? "null"
+                   : *r.checks[k] ? "true"
+                                  : "false");
+    }
+    out << std::setw(36) << "  Worrying checks" << (worrying.empty() ? "none" : worrying) << '\n'
+        << std::setw(36) << "  Other checks" << fine << '\n';
+}
+
 void WriteText(std::ostream &out, const Report &report, const std::string &startText)
 {
     out << report.source << '\n' << std::left;
+    if (report.record) {
+        writeRecord(out, *report.record);
+        if (!report.record->problem.empty()) {
+            out << std::right << '\n';
+            return;
+        }
+    }
     writeScalars(out, report);
     writeClasses(out, report);
     if (report.model == ModelKind::Stage)
