@@ -104,7 +104,8 @@ struct Analysed
     std::string message;
 };
 
-Analysed analyse(const std::string &source, ModelRead read, const Options &options)
+Analysed analyse(const std::string &source, ModelRead read, const Options &options,
+                 std::optional<StageAnalysis> stage = std::nullopt)
 {
     const StartChoice choice = options.start.value_or(StartChoice::Equal);
     Report report;
@@ -125,7 +126,7 @@ Analysed analyse(const std::string &source, ModelRead read, const Options &optio
     }
     if (const std::optional<std::string> problem = CheckStageModel(read.model))
         return {std::nullopt, *problem};
-    report.stage = AnalyseStage(read.model);
+    report.stage = stage ? std::move(*stage) : AnalyseStage(read.model);
     if (options.steps) {
         const StartVector start = MakeStartVector(
             read.model.stages(), report.stage.stableDistribution, choice, {}, read.model.names);
@@ -241,7 +242,8 @@ std::optional<std::string> reportRecords(const std::string &path, const Options 
                             record->matrixComposite, record->problem,  record->checks};
         if (record->model) {
             ModelRead read {true, ModelKind::Stage, {}, std::move(*record->model), {}};
-            Analysed analysed = analyse(report.source, std::move(read), options);
+            Analysed analysed
+                = analyse(report.source, std::move(read), options, std::move(record->analysis));
             if (analysed.report)
                 analysed.report->record = std::move(report.record);
             else

@@ -184,6 +184,8 @@ std::optional<bool> componentSum(const RecordMatrices &m)
 
 std::optional<bool> ergodic(const RecordMatrices &m)
 {
+    if (m.analysisOfA)
+        return m.analysisOfA->ergodic;
     std::optional<SquareMatrix> a = complete(m.a);
     if (!a)
         return std::nullopt;

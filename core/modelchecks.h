@@ -9,6 +9,8 @@
 
 namespace tarnvale {
 
+struct StageAnalysis;
+
 // A matrix as a record of the matrix databases COMPADRE and COMADRE holds it: n x n entries, row
 // by row, each a number or missing ("NA"). Entries may be negative: the checks look at what the
 // record says, the model is built only from what can be analysed.
@@ -51,6 +53,9 @@ RecordMatrixText ParseRecordMatrix(std::string_view text);
 struct RecordMatrices
 {
     std::optional<RecordMatrix> a, u, f, c;
+    // The stage analysis of A where the caller has made it (check_ergodic then reads it instead
+    // of analysing A again); nullptr otherwise.
+    const StageAnalysis *analysisOfA = nullptr;
 };
 
 // One of Rcompadre's cdb_flag checks: its name, the value that signals a problem, and how it is

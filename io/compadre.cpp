@@ -322,8 +322,8 @@ CompadreRecord CompadreReader::Impl::record() const
     const RecordMatrixText u = ParseRecordMatrix(field(MatU));
     const RecordMatrixText f = ParseRecordMatrix(field(MatF));
     const RecordMatrixText c = ParseRecordMatrix(field(MatC));
-    record.checks = RunModelChecks({a.matrix, u.matrix, f.matrix, c.matrix});
     if (!a.problem.empty()) {
+        record.checks = RunModelChecks({a.matrix, u.matrix, f.matrix, c.matrix});
         record.problem = partProblem("matA", a.problem);
         return record;
     }
@@ -353,6 +353,8 @@ CompadreRecord CompadreReader::Impl::record() const
     if (names.size() == static_cast<std::size_t>(n)
         && std::all_of(names.begin(), names.end(), [](const auto &s) { return given(s); }))
         model.names = std::move(names);
+    record.analysis = AnalyseStage(model);
+    record.checks = RunModelChecks({a.matrix, u.matrix, f.matrix, c.matrix, &*record.analysis});
     record.model = std::move(model);
     return record;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/modelchecks.h"
+#include "core/stageanalysis.h"
 #include "core/stagemodel.h"
 
 #include <cstddef>
@@ -53,6 +54,8 @@ struct CompadreRecord
     // a double quote in field 3 that is not closed on the line", "line 7 has 3 fields; the header
     // has 20".
     std::optional<StageModel> model;
+    // The model's analysis, made for check_ergodic: a report takes it as it stands.
+    std::optional<StageAnalysis> analysis;
     std::string problem;
     // Why a model has A alone although U, F or C are given: "matU, row 1, column 1 is NA".
     std::string note;
