@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include <unistd.h>
+
 namespace {
 
 // A desktop program needs a display; say so plainly rather than let the toolkit abort.
@@ -27,7 +29,8 @@ int main(int argc, char *argv[])
 {
     // The command line reports and ends before anything that needs a display.
     if (tarnvale::cli::IsCommandLine(argc, argv))
-        return tarnvale::cli::RunCommandLine(argc, argv, std::cout, std::cerr);
+        return tarnvale::cli::RunCommandLine(argc, argv, std::cout, std::cerr,
+                                             isatty(STDERR_FILENO) == 1);
     if (!haveDisplay()) {
         std::fputs("Tarnvale is a desktop program and needs a display, but none is set (DISPLAY "
                    "is empty).\nStart it from a desktop session, or without one under a virtual "

@@ -1,7 +1,7 @@
 // The analyses beyond lambda on the longest table a file may hold (201 classes): the analysis
 // without the projection (the eigenvalues dominate), the projection over the most steps, and the
 // command line on a batch of such files.
-#include "cli/commandline.h"
+#include "commandlinebench.h"
 #include "core/leslie.h"
 #include "core/projection.h"
 
@@ -70,7 +70,7 @@ void commandLine(benchmark::State &bench)
     const std::filesystem::path dir
         = std::filesystem::temp_directory_path() / "tarnvale-leslie-bench";
     std::filesystem::create_directories(dir);
-    std::vector<std::string> arguments = {"tarnvale", "--report", "--json", "--format", "A"};
+    std::vector<std::string> arguments = {"--report", "--json", "--format", "A"};
     for (int i = 0; i < 100; ++i) {
         const LeslieTable table = i % 2 ? randomTable() : evenTable();
         const std::string path = (dir / ("table" + std::to_string(i) + ".txt")).string();
@@ -82,17 +82,7 @@ void commandLine(benchmark::State &bench)
                  << '\n';
         arguments.push_back(path);
     }
-    std::vector<char *> argv;
-    for (std::string &argument : arguments)
-        argv.push_back(argument.data());
-    for (auto _ : bench) {
-        std::ostringstream out, err;
-        const int status
-            = cli::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
-        if (status != 0)
-            bench.SkipWithError(err.str().c_str());
-        benchmark::DoNotOptimize(out.str());
-    }
+    tarnvale::bench::RunCommandLine(bench, arguments);
     std::filesystem::remove_all(dir);
 }
 BENCHMARK(commandLine)

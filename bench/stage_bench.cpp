@@ -1,11 +1,15 @@
 // The analysis of stage models on dense matrices of every entry random (the eigenvalues of the
 // whole matrix dominate), lambda1 alone as a "what if" sweep calls it, and the projection of the
 // largest model over the most steps.
+#include "commandlinebench.h"
 #include "core/projection.h"
 #include "core/stageanalysis.h"
+#include "io/matrixfile.h"
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 namespace {
@@ -53,5 +57,77 @@ void project(benchmark::State &bench)
         benchmark::DoNotOptimize(ProjectMatrix(a, start, 1000, std::nullopt));
 }
 BENCHMARK(project)->Name("ProjectMatrix/500 stages x 1000 steps")->Unit(benchmark::kMillisecond);
+
+// `tarnvale --report --json --format M` on 100 files of dense 100-stage matrices.
+void commandLine(benchmark::State &bench)
+{
+    const std::filesystem::path dir
+        = std::filesystem::temp_directory_path() / "tarnvale-stage-bench";
+    std::filesystem::create_directories(dir);
+    std::vector<std::string> arguments = {"--report", "--json", "--format", "M"};
+    for (int i = 0; i < 100; ++i) {
+        StageModel model;
+        model.a = denseMatrix(100 + i % 2);
+        const std::string path = (dir / ("matrix" + std::to_string(i) + ".csv")).string();
+        if (!SaveMatrixFile(model, path).empty())
+            bench.SkipWithError(("cannot write " + path).c_str());
+        arguments.push_back(path);
+    }
+    tarnvale::bench::RunCommandLine(bench, arguments);
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(commandLine)
+    ->Name("tarnvale --report --json/100 files of 100 stages, dense")
+    ->Unit(benchmark::kMillisecond);
+
+// `tarnvale --report --csv --format compadre` on a database file of 10,000 records of 2 to 20
+// stages, each with its parts.
+void database(benchmark::State &bench)
+{
+    const std::filesystem::path dir
+        = std::filesystem::temp_directory_path() / "tarnvale-database-bench";
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "records.csv").string();
+    {
+        std::ofstream file(path);
+        file.precision(6);
+        file << "\"MatrixID\",\"SpeciesAccepted\",\"matA\",\"matU\",\"matF\"\n";
+        std::mt19937 random(7);
+        std::uniform_real_distribution<double> rate(0, 1);
+        for (int id = 1; id <= 10000; ++id) {
+            const int n = 2 + id % 19;
+            std::vector<double> u(static_cast<std::size_t>(n * n)),
+                f(static_cast<std::size_t>(n * n));
+            for (int i = 0; i < n; ++i) {
+                for (int j = 0; j < n; ++j) {
+                    const auto k = static_cast<std::size_t>(i * n + j);
+                    u[k] = (i == j || i == j + 1) ? rate(random) / 2 : 0;
+                    f[k] = i == 0 && j > 0 ? 3 * rate(random) : 0;
+                }
+            }
+            const auto matrix = [&file](const std::vector<double> &m) {
+                file << "\"[";
+                for (std::size_t k = 0; k < m.size(); ++k)
+                    file << (k ? " " : "") << m[k];
+                file << "]\"";
+            };
+            std::vector<double> a(u.size());
+            for (std::size_t k = 0; k < a.size(); ++k)
+                a[k] = u[k] + f[k];
+            file << id << ",\"Species " << id << "\",";
+            matrix(a);
+            file << ',';
+            matrix(u);
+            file << ',';
+            matrix(f);
+            file << '\n';
+        }
+    }
+    tarnvale::bench::RunCommandLine(bench, {"--report", "--csv", "--format", "compadre", path});
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(database)
+    ->Name("tarnvale --report --csv/10,000 database records of 2 to 20 stages")
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -6,8 +6,13 @@
 #include "core/matrixtext.h"
 #include "core/projection.h"
 #include "core/stageanalysis.h"
+#include "io/compadre.h"
 #include "io/lifetable.h"
 #include "io/matrixfile.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
 
 #include <ostream>
 #include <string>
@@ -73,20 +78,23 @@ ModelRead readInput(const Input &input)
     return {read.ok, ModelKind::Leslie, std::move(read.table), {}, std::move(read.message)};
 }
 
-// Whether a run's CSV needs the columns of stage models: it has a matrix file, or a matrix text
-// that is not a Leslie matrix.
-bool reportsStageModels(const std::vector<Input> &inputs)
+// The columns a run's CSV needs beyond a Leslie table's: a stage model's when it has a matrix or
+// database file, or a matrix text that is not a Leslie matrix; a record's when it has a database
+// file.
+CsvColumns csvColumns(const std::vector<Input> &inputs)
 {
+    CsvColumns columns;
     for (const Input &input : inputs) {
-        if (!input.matrix && input.format == FileFormat::M)
-            return true;
-        if (input.matrix) {
+        if (!input.matrix && input.format == FileFormat::Compadre)
+            columns.stage = columns.record = true;
+        else if (!input.matrix && input.format == FileFormat::M)
+            columns.stage = true;
+        else if (input.matrix && !columns.stage) {
             const ModelRead read = readMatrixText(input.text);
-            if (read.ok && read.kind == ModelKind::Stage)
-                return true;
+            columns.stage = read.ok && read.kind == ModelKind::Stage;
         }
     }
-    return false;
+    return columns;
 }
 
 // The report of an input, or the message why it cannot be analysed.
@@ -96,7 +104,8 @@ struct Analysed
     std::string message;
 };
 
-Analysed analyse(const std::string &source, ModelRead read, const Options &options)
+Analysed analyse(const std::string &source, ModelRead read, const Options &options,
+                 std::optional<StageAnalysis> stage = std::nullopt)
 {
     const StartChoice choice = options.start.value_or(StartChoice::Equal);
     Report report;
@@ -117,7 +126,7 @@ Analysed analyse(const std::string &source, ModelRead read, const Options &optio
     }
     if (const std::optional<std::string> problem = CheckStageModel(read.model))
         return {std::nullopt, *problem};
-    report.stage = AnalyseStage(read.model);
+    report.stage = stage ? std::move(*stage) : AnalyseStage(read.model);
     if (options.steps) {
         const StartVector start = MakeStartVector(
             read.model.stages(), report.stage.stableDistribution, choice, {}, read.model.names);
@@ -127,6 +136,124 @@ Analysed analyse(const std::string &source, ModelRead read, const Options &optio
                                           report.stage.stableDistribution);
     }
     return {std::move(report), {}};
+}
+
+// Writes the reports of a run in its output form, the JSON array's commas between them.
+class ReportWriter
+{
+public:
+    ReportWriter(std::ostream &out, const Options &options)
+        : m_out(out)
+        , m_options(options)
+        , m_columns(options.output == Output::Csv ? csvColumns(options.inputs) : CsvColumns {})
+    {
+        if (options.output == Output::Json)
+            out << "[";
+        else if (options.output == Output::Csv)
+            WriteCsvHeader(out, m_columns);
+    }
+
+    void write(const Report &report)
+    {
+        switch (m_options.output) {
+        case Output::Json:
+            m_out << (m_first ? "\n" : ",\n");
+            WriteJson(m_out, report);
+            break;
+        case Output::Csv:
+            WriteCsv(m_out, report, m_columns);
+            break;
+        case Output::Text:
+            WriteText(m_out, report, m_options.startText.empty() ? "equal" : m_options.startText);
+            break;
+        }
+        m_first = false;
+    }
+
+    void finish()
+    {
+        if (m_options.output == Output::Json)
+            m_out << (m_first ? "]\n" : "\n]\n");
+        m_out.flush();
+    }
+
+private:
+    std::ostream &m_out;
+    const Options &m_options;
+    CsvColumns m_columns;
+    bool m_first = true;
+};
+
+// Whether a record is one the options choose: each --select field holds its value and the
+// MatrixID is one of --ids.
+bool chosen(const CompadreRecord &record, const Options &options)
+{
+    const auto field = [&record](const std::string &name) {
+        const auto found = record.metadata.find(name);
+        return found == record.metadata.end() ? std::string() : found->second;
+    };
+    for (const auto &[name, value] : options.select)
+        if (field(name) != value)
+            return false;
+    return options.ids.empty()
+        || std::find(options.ids.begin(), options.ids.end(), field("MatrixID"))
+        != options.ids.end();
+}
+
+// Reports every chosen record of a database file. Returns why the file is refused, or nothing.
+std::optional<std::string> reportRecords(const std::string &path, const Options &options,
+                                         ReportWriter &writer, std::ostream &err, bool progress)
+{
+    CompadreReader reader;
+    const CompadreOpen open = reader.open(path);
+    if (!open.ok)
+        return open.message;
+    std::vector<std::string> needed;
+    for (const auto &[name, value] : options.select)
+        needed.push_back(name);
+    if (!options.ids.empty())
+        needed.push_back("MatrixID");
+    for (const std::string &name : needed)
+        if (std::find(reader.columns().begin(), reader.columns().end(), name)
+            == reader.columns().end())
+            return "the file has no column \"" + name + "\" to choose records by";
+
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+    std::uint64_t records = 0;
+    int shownTenths = 0;
+    while (std::optional<CompadreRecord> record = reader.next()) {
+        // A long file tells how far it has come, a line every tenth, on a terminal only.
+        if (progress && ++records > 1000 && !sizeError && size > 0) {
+            const int tenths = static_cast<int>(10 * reader.bytesRead() / size);
+            if (tenths > shownTenths && tenths < 10) {
+                shownTenths = tenths;
+                err << "tarnvale: " << path << ": " << tenths * 10 << "% read (" << records
+                    << " records)\n";
+            }
+        }
+        if (!chosen(*record, options))
+            continue;
+        Report report;
+        report.source = record->source;
+        report.model = ModelKind::Stage;
+        report.record
+            = RecordReport {record->species,         record->citation, record->projectionInterval,
+                            record->matrixComposite, record->problem,  record->checks};
+        if (record->model) {
+            ModelRead read {true, ModelKind::Stage, {}, std::move(*record->model), {}};
+            Analysed analysed
+                = analyse(report.source, std::move(read), options, std::move(record->analysis));
+            if (analysed.report)
+                analysed.report->record = std::move(report.record);
+            else
+                report.record->problem = analysed.message;
+            writer.write(analysed.report ? *analysed.report : report);
+            continue;
+        }
+        writer.write(report);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -142,7 +269,7 @@ const char *UsageText()
     return text.c_str();
 }
 
-int RunCommandLine(int argc, char **argv, std::ostream &out, std::ostream &err)
+int RunCommandLine(int argc, char **argv, std::ostream &out, std::ostream &err, bool progress)
 {
     const ParsedOptions parsed = ParseOptions(argc, argv);
     if (!parsed.ok) {
@@ -157,43 +284,32 @@ int RunCommandLine(int argc, char **argv, std::ostream &out, std::ostream &err)
     }
 
     bool refused = false;
-    bool first = true;
-    const bool stageColumns = options.output == Output::Csv && reportsStageModels(options.inputs);
-    if (options.output == Output::Json)
-        out << "[";
-    else if (options.output == Output::Csv)
-        WriteCsvHeader(out, stageColumns);
+    ReportWriter writer(out, options);
     for (const Input &input : options.inputs) {
         const std::string source = input.matrix ? std::string("matrix") : input.text;
-        ModelRead read = readInput(input);
-        Analysed analysed;
-        if (read.ok)
-            analysed = analyse(source, std::move(read), options);
-        else
-            analysed.message = std::move(read.message);
-        if (!analysed.report) {
-            err << "tarnvale: " << source << ": " << oneLine(analysed.message) << '\n';
+        const auto refuse = [&](const std::string &message) {
+            err << "tarnvale: " << source << ": " << oneLine(message) << '\n';
             refused = true;
+        };
+        if (!input.matrix && input.format == FileFormat::Compadre) {
+            if (const std::optional<std::string> problem
+                = reportRecords(input.text, options, writer, err, progress))
+                refuse(*problem);
             continue;
         }
-        const Report &report = *analysed.report;
-        switch (options.output) {
-        case Output::Json:
-            out << (first ? "\n" : ",\n");
-            WriteJson(out, report);
-            break;
-        case Output::Csv:
-            WriteCsv(out, report, stageColumns);
-            break;
-        case Output::Text:
-            WriteText(out, report, options.startText.empty() ? "equal" : options.startText);
-            break;
+        ModelRead read = readInput(input);
+        if (!read.ok) {
+            refuse(read.message);
+            continue;
         }
-        first = false;
+        const Analysed analysed = analyse(source, std::move(read), options);
+        if (!analysed.report) {
+            refuse(analysed.message);
+            continue;
+        }
+        writer.write(*analysed.report);
     }
-    if (options.output == Output::Json)
-        out << (first ? "]\n" : "\n]\n");
-    out.flush();
+    writer.finish();
     return refused ? 1 : 0;
 }
 

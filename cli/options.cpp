@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tarnvale::cli {
@@ -7,6 +8,8 @@ namespace tarnvale::cli {
 const char *const kUsage
     = "usage: tarnvale --report [--json | --csv] [--steps T [--start equal|first|sad]]\n"
       "                (--format A|B|M FILE... | --matrix \"ROW; ROW; ...\")...\n"
+      "       tarnvale --report [--json | --csv] [--select FIELD=VALUE]... [--ids ID,ID,...]\n"
+      "                --format compadre FILE...\n"
       "       tarnvale --help\n";
 
 const char *const kHelp
@@ -25,6 +28,11 @@ const char *const kHelp
       "  --format A|B|M   the files that follow are life tables of format A (age, f(x), s(x))\n"
       "                   or format B (age, l(x), m(x)), or matrix files (M): a grid of numbers,\n"
       "                   one row a line, or its parts after lines [U], [F] and [C]\n"
+      "  --format compadre  the files that follow are flat files of the matrix databases\n"
+      "                   COMPADRE or COMADRE (R: write.csv(cdb_flatten(db))); every record is\n"
+      "                   reported with its species, citation and quality checks\n"
+      "  --select F=V     only the records whose field F is V, exactly (may be repeated)\n"
+      "  --ids ID,ID,...  only the records of these MatrixIDs\n"
       "  --matrix TEXT    a square projection matrix of 1 to 500 rows: rows separated by \";\",\n"
       "                   entries by blanks or commas; or its parts: \"[U] ROWS [F] ROWS\"\n"
       "  --json           one JSON array with one object per input\n"
@@ -101,8 +109,10 @@ const OptionRule kRules[] = {
              p.format = FileFormat::B;
          else if (value == "M")
              p.format = FileFormat::M;
+         else if (value == "compadre")
+             p.format = FileFormat::Compadre;
          else
-             return "--format takes A, B or M, not \"" + value + "\"";
+             return "--format takes A, B, M or compadre, not \"" + value + "\"";
          return std::nullopt;
      }},
     {"--matrix", true,
@@ -137,6 +147,31 @@ const OptionRule kRules[] = {
          p.options.startText = value;
          return std::nullopt;
      }},
+    {"--select", true,
+     [](Parsing &p, const std::string &value) -> std::optional<std::string> {
+         const std::size_t equals = value.find('=');
+         if (equals == 0 || equals == std::string::npos)
+             return "--select takes FIELD=VALUE, not \"" + value + "\"";
+         p.options.select.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+         return std::nullopt;
+     }},
+    {"--ids", true,
+     [](Parsing &p, const std::string &value) -> std::optional<std::string> {
+         if (!p.options.ids.empty())
+             return "--ids is given twice";
+         std::size_t start = 0;
+         for (std::size_t comma = value.find(','); start <= value.size();
+              comma = value.find(',', start)) {
+             const std::string id = value.substr(start, comma - start);
+             if (id.empty())
+                 return "--ids takes MatrixIDs separated by commas, not \"" + value + "\"";
+             p.options.ids.push_back(id);
+             if (comma == std::string::npos)
+                 break;
+             start = comma + 1;
+         }
+         return std::nullopt;
+     }},
 };
 
 const OptionRule *ruleNamed(const std::string &name)
@@ -167,7 +202,8 @@ ParsedOptions ParseOptions(int argc, char **argv)
         }
         if (onlyFiles || argument.rfind("--", 0) != 0) {
             if (!parsing.format)
-                return fail("the file " + argument + " needs --format A, B or M before it");
+                return fail("the file " + argument
+                            + " needs --format A, B, M or compadre before it");
             options.inputs.push_back({false, argument, *parsing.format});
             continue;
         }
@@ -199,6 +235,12 @@ ParsedOptions ParseOptions(int argc, char **argv)
         return fail("no input: give --format A|B|M FILE... or --matrix TEXT");
     if (options.start && !options.steps)
         return fail("--start needs --steps");
+    const bool database
+        = std::any_of(options.inputs.begin(), options.inputs.end(), [](const Input &input) {
+              return !input.matrix && input.format == FileFormat::Compadre;
+          });
+    if ((!options.select.empty() || !options.ids.empty()) && !database)
+        return fail("--select and --ids choose records of --format compadre files; there is none");
     parsed.ok = true;
     return parsed;
 }

@@ -11,8 +11,9 @@ namespace tarnvale::cli {
 
 enum class Output { Text, Json, Csv };
 
-// The formats of input files: life tables of format A or B, matrix files.
-enum class FileFormat { A, B, M };
+// The formats of input files: life tables of format A or B, matrix files, and the flat files of
+// the matrix databases COMPADRE and COMADRE.
+enum class FileFormat { A, B, M, Compadre };
 
 // One input of a report, in the order given: a file of a format, or a matrix text.
 struct Input
@@ -32,6 +33,10 @@ struct Options
     std::optional<StartChoice> start;
     std::string startText; // as given, for the text report
     std::vector<Input> inputs;
+    // Which records of a database file are reported: every FIELD=VALUE must hold, and the
+    // MatrixID must be one of `ids` when any are given.
+    std::vector<std::pair<std::string, std::string>> select;
+    std::vector<std::string> ids;
 };
 
 // The options, or the message of a usage error ("--steps is given twice").

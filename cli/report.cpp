@@ -19,14 +19,20 @@ std::string jsonNumber(const std::optional<double> &value)
     return value ? ExactText(*value) : "null";
 }
 
-std::string jsonArray(const std::vector<double> *values)
+// Writes `count` numbers from `values` as a JSON array, straight to `out`: a stage model of 500
+// stages has two matrices of 250,000 numbers each.
+void writeJsonArray(std::ostream &out, const double *values, std::size_t count)
 {
-    if (!values)
-        return "null";
-    std::string text = "[";
-    for (std::size_t i = 0; i < values->size(); ++i)
-        text += (i ? "," : "") + ExactText((*values)[i]);
-    return text + "]";
+    char buffer[32];
+    out << '[';
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i)
+            out << ',';
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, values[i],
+                                          std::chars_format::general, 17);
+        out.write(buffer, result.ptr - buffer);
+    }
+    out << ']';
 }
 
 std::string jsonArray(const std::vector<std::optional<double>> &values)
@@ -37,30 +43,34 @@ std::string jsonArray(const std::vector<std::optional<double>> &values)
     return text + "]";
 }
 
-// A value as JSON; per-entry values as an array of rows of `n`.
-std::string jsonValue(const ResultValue &value, ResultKind kind, int n)
+// Writes a value as JSON; per-entry values as an array of rows of `n`.
+void writeJsonValue(std::ostream &out, const ResultValue &value, ResultKind kind, int n)
 {
-    if (const double *number = std::get_if<double>(&value))
-        return ExactText(*number);
-    if (const bool *flag = std::get_if<bool>(&value))
-        return *flag ? "true" : "false";
-    if (const auto *names = std::get_if<std::vector<std::string>>(&value)) {
-        std::string text = "[";
+    if (const double *number = std::get_if<double>(&value)) {
+        out << ExactText(*number);
+    } else if (const bool *flag = std::get_if<bool>(&value)) {
+        out << (*flag ? "true" : "false");
+    } else if (const auto *names = std::get_if<std::vector<std::string>>(&value)) {
+        out << '[';
         for (std::size_t i = 0; i < names->size(); ++i)
-            text += (i ? "," : "") + JsonString((*names)[i]);
-        return text + "]";
+            out << (i ? "," : "") << JsonString((*names)[i]);
+        out << ']';
+    } else if (const auto *numbers = std::get_if<std::vector<double>>(&value)) {
+        if (kind != ResultKind::PerEntry || n <= 0) {
+            writeJsonArray(out, numbers->data(), numbers->size());
+            return;
+        }
+        const auto width = static_cast<std::size_t>(n);
+        out << '[';
+        for (std::size_t row = 0; row * width < numbers->size(); ++row) {
+            if (row)
+                out << ',';
+            writeJsonArray(out, numbers->data() + row * width, width);
+        }
+        out << ']';
+    } else {
+        out << "null";
     }
-    const auto *numbers = std::get_if<std::vector<double>>(&value);
-    if (!numbers || kind != ResultKind::PerEntry || n <= 0)
-        return jsonArray(numbers);
-    std::string text = "[";
-    const auto width = static_cast<std::size_t>(n);
-    for (std::size_t row = 0; row * width < numbers->size(); ++row) {
-        const std::vector<double> entries(numbers->begin() + static_cast<long>(row * width),
-                                          numbers->begin() + static_cast<long>((row + 1) * width));
-        text += (row ? "," : "") + jsonArray(&entries);
-    }
-    return text + "]";
 }
 
 // The columns a CSV line has beyond a Leslie table's when stage models are reported: what only
@@ -147,6 +157,8 @@ std::string JsonString(const std::string &text)
 
 ResultValue ReportValue(const ResultField &field, const Report &report)
 {
+    if (report.record && !report.record->problem.empty())
+        return {};
     return report.model == ModelKind::Leslie ? ValueOf(field, report.analysis)
                                              : ValueOf(field, report.stage);
 }
@@ -168,8 +180,8 @@ void WriteJson(std::ostream &out, const Report &report)
         if (field.group && !sameGroup)
             out << "\"" << field.group << "\":{";
         group = field.group;
-        out << "\"" << field.key
-            << "\":" << jsonValue(ReportValue(field, report), field.kind, report.stage.stages);
+        out << "\"" << field.key << "\":";
+        writeJsonValue(out, ReportValue(field, report), field.kind, report.stage.stages);
     }
     if (group)
         out << "}";
@@ -180,32 +192,61 @@ void WriteJson(std::ostream &out, const Report &report)
             << ",\"distance\":" << jsonArray(p.distance) << ",\"convergence_time\":"
             << (p.convergenceTime ? std::to_string(*p.convergenceTime) : "null") << "}";
     }
+    if (report.record) {
+        const RecordReport &r = *report.record;
+        const auto text = [](const std::string &value) {
+            return value.empty() ? std::string("null") : JsonString(value);
+        };
+        out << ",\"species\":" << text(r.species) << ",\"citation\":" << text(r.citation)
+            << ",\"projection_interval\":" << text(r.projectionInterval)
+            << ",\"matrix_composite\":" << text(r.matrixComposite)
+            << ",\"problem\":" << text(r.problem) << ",\"checks\":{";
+        for (std::size_t k = 0; k < kModelCheckCount; ++k)
+            out << (k ? "," : "") << "\"" << ModelChecks()[k].name << "\":"
+                << (!r.checks[k]       ? "null"
+                        : *r.checks[k] ? "true"
+                                       : "false");
+        out << "}";
+    }
     out << "}";
 }
 
-void WriteCsvHeader(std::ostream &out, bool stageColumnsToo)
+void WriteCsvHeader(std::ostream &out, CsvColumns columns)
 {
     out << "source";
     for (const ResultField *field : ResultsOf(ModelKind::Leslie, ResultKind::Scalar))
         out << ',' << field->key;
-    if (stageColumnsToo) {
+    if (columns.stage) {
         out << ",model";
         for (const ResultField *field : stageColumns())
             out << ',' << field->key;
     }
+    if (columns.record) {
+        out << ",species,citation,projection_interval,matrix_composite,problem";
+        for (const ModelCheck &check : ModelChecks())
+            out << ',' << check.name;
+    }
     out << '\n';
 }
 
-void WriteCsv(std::ostream &out, const Report &report, bool stageColumnsToo)
+void WriteCsv(std::ostream &out, const Report &report, CsvColumns columns)
 {
     out << CsvField(report.source);
     // A Leslie table's columns first; a stage model leaves those it does not have empty.
     for (const ResultField *field : ResultsOf(ModelKind::Leslie, ResultKind::Scalar))
         out << ',' << csvValue(ReportValue(*field, report));
-    if (stageColumnsToo) {
+    if (columns.stage) {
         out << ',' << (report.model == ModelKind::Leslie ? "leslie" : "stage");
         for (const ResultField *field : stageColumns())
             out << ',' << csvValue(ReportValue(*field, report));
+    }
+    if (columns.record) {
+        const RecordReport r = report.record.value_or(RecordReport {});
+        for (const std::string *text :
+             {&r.species, &r.citation, &r.projectionInterval, &r.matrixComposite, &r.problem})
+            out << ',' << CsvField(*text);
+        for (const std::optional<bool> &check : r.checks)
+            out << ',' << (!check ? "" : *check ? "true" : "false");
     }
     out << '\n';
 }
@@ -313,9 +354,41 @@ void writeProjection(std::ostream &out, const Report &report, const std::string 
 
 } // namespace
 
+// What the database says of a record, and its checks, the worrying ones named first.
+void writeRecord(std::ostream &out, const RecordReport &r)
+{
+    const std::pair<const char *, const std::string *> lines[]
+        = {{"Species", &r.species},
+           {"Citation", &r.citation},
+           {"Projection interval", &r.projectionInterval},
+           {"Matrix composite", &r.matrixComposite},
+           {"Problem", &r.problem}};
+    for (const auto &[label, text] : lines)
+        if (!text->empty())
+            out << std::setw(36) << "  " + std::string(label) << *text << '\n';
+    std::string worrying, fine;
+    for (std::size_t k = 0; k < kModelCheckCount; ++k) {
+        const ModelCheck &check = ModelChecks()[k];
+        std::string &list = IsWorrying(check, r.checks[k]) ? worrying : fine;
+        list += (list.empty() ? "" : ", ") + std::string(check.name) + " "
+            + (!r.checks[k]       ? "null"
+                   : *r.checks[k] ? "true"
+                                  : "false");
+    }
+    out << std::setw(36) << "  Worrying checks" << (worrying.empty() ? "none" : worrying) << '\n'
+        << std::setw(36) << "  Other checks" << fine << '\n';
+}
+
 void WriteText(std::ostream &out, const Report &report, const std::string &startText)
 {
     out << report.source << '\n' << std::left;
+    if (report.record) {
+        writeRecord(out, *report.record);
+        if (!report.record->problem.empty()) {
+            out << std::right << '\n';
+            return;
+        }
+    }
     writeScalars(out, report);
     writeClasses(out, report);
     if (report.model == ModelKind::Stage)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/leslie.h"
+#include "core/modelchecks.h"
 #include "core/projection.h"
 #include "core/results.h"
 
@@ -10,7 +11,19 @@
 
 namespace tarnvale::cli {
 
-// One analysed input of a report: a Leslie table's analysis or a stage model's.
+// What a record of a matrix database adds to its stage model's report.
+struct RecordReport
+{
+    std::string species;
+    std::string citation;
+    std::string projectionInterval;
+    std::string matrixComposite;
+    std::string problem; // why its matrix cannot be analysed; empty when it can
+    ModelCheckValues checks {};
+};
+
+// One analysed input of a report: a Leslie table's analysis or a stage model's, which may be a
+// database record's (whose results are all undefined when it has a problem).
 struct Report
 {
     std::string source;
@@ -18,6 +31,15 @@ struct Report
     LeslieAnalysis analysis; // a Leslie table's
     StageAnalysis stage; // a stage model's
     std::optional<Projection> projection;
+    std::optional<RecordReport> record;
+};
+
+// The columns of a CSV run beyond a Leslie table's: those of stage models, then those of
+// database records.
+struct CsvColumns
+{
+    bool stage = false;
+    bool record = false;
 };
 
 // The results of a report as written, the fields of ReportedResults() that its model has.
@@ -27,10 +49,12 @@ ResultValue ReportValue(const ResultField &field, const Report &report);
 // values as null.
 void WriteJson(std::ostream &out, const Report &report);
 
-// The CSV header and one line of the scalar results of a report: a Leslie table's columns, and
-// with `stageColumnsToo` (a run with a stage model) "model" and what only stage models have.
-void WriteCsvHeader(std::ostream &out, bool stageColumnsToo);
-void WriteCsv(std::ostream &out, const Report &report, bool stageColumnsToo);
+// The CSV header and one line of the scalar results of a report: a Leslie table's columns; with
+// `columns.stage` (a run with a stage model) "model" and what only stage models have; with
+// `columns.record` (a run with a database file) species, citation, projection_interval,
+// matrix_composite, problem and the thirteen checks.
+void WriteCsvHeader(std::ostream &out, CsvColumns columns);
+void WriteCsv(std::ostream &out, const Report &report, CsvColumns columns);
 
 // The readable block of a report: the scalar results, the per-class table and the projection
 // from the start vector named `startText`.

@@ -3,6 +3,7 @@
 #include "core/curve.h"
 #include "core/numbertext.h"
 #include "core/search.h"
+#include "core/stagesearch.h"
 #include "core/vectorstate.h"
 
 #include <algorithm>
@@ -25,6 +26,8 @@ std::string SearchEventText(SearchEvent event)
         return std::string("root accepted (") + kToleranceCaption + ")";
     case SearchEvent::RootStalled:
         return std::string("root accepted (") + kStalledCaption + ")";
+    case SearchEvent::RootNarrowBracket:
+        return std::string("root accepted (") + kStageEndCaption + ")";
     }
     return {};
 }
@@ -39,7 +42,8 @@ double textValue(const std::string &text)
 
 bool isRoot(SearchEvent event)
 {
-    return event == SearchEvent::RootAccepted || event == SearchEvent::RootStalled;
+    return event == SearchEvent::RootAccepted || event == SearchEvent::RootStalled
+        || event == SearchEvent::RootNarrowBracket;
 }
 
 } // namespace

@@ -8,7 +8,8 @@
 namespace tarnvale {
 
 // How an entry of the record names its event: "bracket accepted", "x3 replaces x1",
-// "x3 replaces x2", "step", "root accepted (<0.0001)" or "root accepted (15 digits)".
+// "x3 replaces x2", "step", "root accepted (<0.0001)", "root accepted (15 digits)" or, on a stage
+// matrix, "root accepted (bracket ≤ 0.0001·x3)".
 std::string SearchEventText(SearchEvent event);
 
 // At most this many points of the search are marked on the curve: the newest ones.

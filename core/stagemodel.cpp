@@ -23,12 +23,13 @@ std::optional<std::string> checkPart(const SquareMatrix &part, const char *name,
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
             const double value = part.at(i, j);
+            if (std::isfinite(value) && value >= 0)
+                continue;
             const std::string where = label + ", row " + std::to_string(i + 1) + ", column "
                 + std::to_string(j + 1) + ": ";
-            if (!std::isfinite(value))
-                return where + "the entry is not a finite number";
-            if (value < 0)
-                return where + NumberToText(value) + " is negative";
+            return where
+                + (std::isfinite(value) ? NumberToText(value) + " is negative"
+                                        : std::string("the entry is not a finite number"));
         }
     }
     return std::nullopt;

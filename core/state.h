@@ -42,6 +42,7 @@ enum class SearchEvent {
     Step, // "Bisection", x3 not accepted
     RootAccepted, // "Bisection", |f(x3)| small enough
     RootStalled, // "Bisection", the texts cannot narrow the bracket any more
+    RootNarrowBracket, // "Bisection" on a stage matrix: half the bracket <= 0.0001 * x3
 };
 
 // One entry of the record of the search: the step number (StepCount) and the texts of the

@@ -12,6 +12,7 @@
 #include "ui/Quiz/quiz.h"
 #include "ui/Referenc/referenc.h"
 #include "ui/ResultFrm/resultfrm.h"
+#include "ui/Stagefrm/stagefrm.h"
 #include "ui/Stepsfrm/stepsfrm.h"
 #include "ui/Vater/vater.h"
 #include "ui/common/ownedwindow.h"
@@ -180,6 +181,23 @@ void WindowOwner::showStepsfrm(QWidget *cameFrom)
     Stepsfrm &steps = loaded(m_stepsfrm, *this);
     steps.showRecord(cameFrom);
     showInFront(&steps);
+}
+
+void WindowOwner::showStepsfrm(QWidget *cameFrom, const std::vector<SearchEntry> &record)
+{
+    Stepsfrm &steps = loaded(m_stepsfrm, *this);
+    steps.showRecord(cameFrom, record, QStringLiteral("g(x3)"));
+    showInFront(&steps);
+}
+
+void WindowOwner::showStagefrm()
+{
+    showInFront(&loaded(m_stagefrm, *this));
+}
+
+void WindowOwner::showAnalysisfrmForStage(const StageModel &, const std::optional<double> &)
+{
+    // Left empty on purpose until "Further analysis" can show a stage model.
 }
 
 void WindowOwner::showForm1()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/stageeditor.h"
+#include "core/stagesearch.h"
 #include "core/state.h"
 
 #include <QPointer>
@@ -7,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 class QWidget;
 
@@ -29,6 +32,7 @@ class Introfrm;
 class OwnedWindow;
 class Quiz;
 class Referenc;
+class Stagefrm;
 class Stepsfrm;
 class Vater;
 class titlform;
@@ -47,6 +51,9 @@ public:
 
     AnalysisState &state() { return m_state; }
     Dialogs &dialogs() { return m_dialogs; }
+    // The stage matrix being edited and the search on it, kept while "Stage matrix" is closed.
+    StageEditor &stageEditor() { return m_stageEditor; }
+    StageSearch &stageSearch() { return m_stageSearch; }
 
     // The program's start: the main window's Form_Load, then the first window the user sees.
     void start();
@@ -78,6 +85,16 @@ public:
 
     // "Search steps", filled from the record of the search; its "Back" returns to `cameFrom`.
     void showStepsfrm(QWidget *cameFrom);
+    // The same for another record, which must outlive the window: the stage matrix's search.
+    void showStepsfrm(QWidget *cameFrom, const std::vector<SearchEntry> &record);
+
+    // "Stage matrix", showing the model kept here.
+    void showStagefrm();
+
+    // "Further analysis" of a stage model beside the root of its search (empty: none). Not yet
+    // built: "Further analysis" analyses Leslie tables only, so this does nothing until it
+    // takes a stage model.
+    void showAnalysisfrmForStage(const StageModel &model, const std::optional<double> &root);
 
     // Brings the main window back in front, as every way out of another window does.
     void showForm1();
@@ -131,14 +148,18 @@ private:
     QPointer<Copyrigh> m_copyrigh;
     QPointer<Vater> m_vater;
     QPointer<Stepsfrm> m_stepsfrm;
+    QPointer<Stagefrm> m_stagefrm;
+    StageEditor m_stageEditor = DefaultStageEditor();
+    StageSearch m_stageSearch;
     bool m_ended = false;
 
     // Every window's slot, in the order the owner deletes them at the end: the main window and
     // the ground last, after every window that could still reach them.
     auto windowSlots()
     {
-        return std::tie(m_stepsfrm, m_analysisfrm, m_graphfrm, m_resultFrm, m_vater, m_copyrigh,
-                        m_quiz, m_referenc, m_introfrm, m_howto, m_titlform, m_form1, m_backform);
+        return std::tie(m_stepsfrm, m_stagefrm, m_analysisfrm, m_graphfrm, m_resultFrm, m_vater,
+                        m_copyrigh, m_quiz, m_referenc, m_introfrm, m_howto, m_titlform, m_form1,
+                        m_backform);
     }
 };
 

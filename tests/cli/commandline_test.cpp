@@ -26,7 +26,7 @@ struct Outcome
     std::string err;
 };
 
-Outcome run(std::vector<std::string> arguments)
+Outcome run(std::vector<std::string> arguments, bool progress = false)
 {
     arguments.insert(arguments.begin(), "tarnvale");
     std::vector<char *> argv;
@@ -34,7 +34,7 @@ Outcome run(std::vector<std::string> arguments)
         argv.push_back(argument.data());
     std::ostringstream out, err;
     Outcome result;
-    result.status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err, progress);
     result.out = out.str();
     result.err = err.str();
     return result;
@@ -59,9 +59,15 @@ TEST(CommandLine, refusesBadUsageWithStatusTwo)
         {{"--json", "--matrix", "1"}, "nothing to do: give --report"},
         {{"--report", "--frobnicate"}, "unknown option --frobnicate"},
         {{"--report", "--json", "--csv", "--matrix", "1"}, "--json and --csv cannot be combined"},
-        {{"--report", "--format", "C", "x"}, "--format takes A, B or M, not \"C\""},
-        {{"--report", "--format=a", "x"}, "--format takes A, B or M, not \"a\""},
-        {{"--report", "x.txt"}, "the file x.txt needs --format A, B or M before it"},
+        {{"--report", "--format", "C", "x"}, "--format takes A, B, M or compadre, not \"C\""},
+        {{"--report", "--format=a", "x"}, "--format takes A, B, M or compadre, not \"a\""},
+        {{"--report", "x.txt"}, "the file x.txt needs --format A, B, M or compadre before it"},
+        {{"--report", "--select", "Country", "--format", "compadre", "x"},
+         "--select takes FIELD=VALUE, not \"Country\""},
+        {{"--report", "--ids", "1,,2", "--format", "compadre", "x"},
+         "--ids takes MatrixIDs separated by commas, not \"1,,2\""},
+        {{"--report", "--ids", "1", "--matrix", "1"},
+         "--select and --ids choose records of --format compadre files; there is none"},
         {{"--report", "--steps", "0", "--matrix", "1"},
          "--steps takes a whole number from 1 to 1000, not \"0\""},
         {{"--report", "--steps=1001", "--matrix", "1"},
@@ -312,4 +318,72 @@ TEST(CommandLine, reportsAStageModelWithItsOwnKeysAndColumns)
         EXPECT_EQ(s[static_cast<std::size_t>(empty)], "") << empty;
     EXPECT_EQ(std::vector<std::string>(s.begin() + 12, s.end()),
               (std::vector<std::string> {"1", "stage", "2", "true", "true", "true"}));
+}
+
+// The shipped sample: six published records (1 ... 6) and records made up to trip each check.
+TEST(CommandLine, reportsTheChosenRecordsOfADatabaseFile)
+{
+    const std::string sample = example("compadre-sample.csv");
+    // Record 101 holds an NA in matA: reported with its problem, the exit status still 0.
+    const Outcome r
+        = run({"--report", "--csv", "--ids", "2,101,6", "--format", "compadre", sample});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string header, line;
+    std::getline(lines, header);
+    EXPECT_EQ(header.substr(header.find(",ergodic,")),
+              ",ergodic,species,citation,projection_interval,matrix_composite,problem,check_NA_A,"
+              "check_NA_U,check_NA_F,check_NA_C,check_zero_U,check_zero_F,check_zero_U_colsum,"
+              "check_singular_U,check_component_sum,check_ergodic,check_irreducible,"
+              "check_primitive,check_surv_gte_1");
+    std::vector<std::string> sources;
+    while (std::getline(lines, line))
+        sources.push_back(line.substr(line.find('#') + 1, line.find(',') - line.find('#') - 1));
+    EXPECT_EQ(sources, (std::vector<std::string> {"2", "6", "101"}));
+    EXPECT_NE(r.out.find("\"matA, row 2, column 1 is NA\",true,"), std::string::npos) << r.out;
+
+    const Outcome whale = run({"--report", "--json", "--select", "SpeciesAccepted=Orcinus orca",
+                               "--format", "compadre", sample});
+    ASSERT_EQ(whale.status, 0) << whale.err;
+    EXPECT_NE(whale.out.find("\"citation\":\"Brault; Caswell (1993) Ecology, 10.2307/1940073\""),
+              std::string::npos)
+        << whale.out;
+    EXPECT_NE(whale.out.find("\"check_irreducible\":false"), std::string::npos);
+
+    // A field the file does not have refuses the file.
+    const Outcome none
+        = run({"--report", "--select", "Genus=Orcinus", "--format", "compadre", sample});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err,
+              "tarnvale: " + sample + ": the file has no column \"Genus\" to choose records by\n");
+}
+
+// On a terminal a long database file tells how far it has come, a line a tenth; elsewhere (a
+// script's log) it says nothing.
+TEST(CommandLine, tellsTheProgressOfALongDatabaseFileOnATerminalOnly)
+{
+    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "cli-progress";
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "long.csv").string();
+    {
+        std::ofstream file(path);
+        file << "\"MatrixID\",\"matA\"\n";
+        for (int i = 0; i < 3000; ++i)
+            file << i << ",\"[0.5 1 0.3 0.4]\"\n";
+    }
+    const Outcome quiet = run({"--report", "--csv", "--format", "compadre", path});
+    EXPECT_EQ(quiet.err, "");
+    const Outcome told = run({"--report", "--csv", "--format", "compadre", path}, true);
+    EXPECT_EQ(told.out, quiet.out);
+    std::vector<std::string> lines;
+    std::istringstream err(told.err);
+    for (std::string line; std::getline(err, line);)
+        lines.push_back(line);
+    // The first 1,000 records are a third of the file (the reader reads ahead of them): every
+    // tenth from then on is told once, up to 90 %.
+    ASSERT_GE(lines.size(), 5u) << told.err;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const std::string percent = std::to_string(100 - 10 * (lines.size() - k)) + "% read (";
+        EXPECT_EQ(lines[k].rfind("tarnvale: " + path + ": " + percent, 0), 0u) << lines[k];
+    }
 }

@@ -38,7 +38,8 @@ std::vector<std::vector<std::string>> invocations()
            {"B", "ExampleB-RiceWeevil.txt"},
            {"M", "StageM-LoggerheadTurtle.csv"},
            {"M", "StageM-KillerWhale.csv"},
-           {"M", "StageM-Teasel.csv"}};
+           {"M", "StageM-Teasel.csv"},
+           {"compadre", "compadre-sample.csv"}};
     const std::vector<std::string> matrices = {"0 1 2 1; 0.5 0 0 0; 0 1 0 0; 0 0 0.5 0",
                                                "0 0 6; 0.5 0 0; 0 0.33333333333333331 0",
                                                "1.5",
@@ -63,6 +64,9 @@ std::vector<std::vector<std::string>> invocations()
                 base.push_back(output);
             base.insert(base.end(), option.begin(), option.end());
             for (const auto &[format, name] : files) {
+                // The database sample's records project as any stage model: once is enough.
+                if (format == "compadre" && !option.empty())
+                    continue;
                 std::vector<std::string> arguments = base;
                 arguments.insert(arguments.end(), {"--format", format, kPlaceholder + "/" + name});
                 all.push_back(arguments);

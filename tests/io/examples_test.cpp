@@ -2,14 +2,12 @@
 // iteration, and R0 and the source's r of each life table, each to the digits the source prints.
 #include "core/leslie.h"
 #include "io/lifetable.h"
+#include "io/matrixfile.h"
 
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <cmath>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,46 +22,21 @@ std::string example(const std::string &name)
     return std::string(TARNVALE_EXAMPLES_DIR) + "/" + name;
 }
 
-// The numbers of a matrix file, one grid per part ([U], [F], ...; one grid when it has none).
-// Comment lines and quoted fields (the stage names) are skipped. Just enough for the shipped
-// files, whose stage names hold no comma.
-std::vector<Grid> readParts(const std::string &path)
+// A part of a matrix file as rows of numbers.
+Grid rowsOf(const SquareMatrix &m)
 {
-    std::ifstream in(path);
-    std::vector<Grid> parts(1);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (line[0] == '[') {
-            if (!parts.back().empty())
-                parts.emplace_back();
-            continue;
-        }
-        std::vector<double> row;
-        std::stringstream fields(line);
-        std::string field;
-        while (std::getline(fields, field, ',')) {
-            if (field.empty() || field[0] == '"')
-                continue;
-            double value = 0;
-            std::from_chars(field.data(), field.data() + field.size(), value);
-            row.push_back(value);
-        }
-        if (!row.empty())
-            parts.back().push_back(row);
-    }
-    return parts;
+    Grid rows(static_cast<std::size_t>(m.n));
+    for (int i = 0; i < m.n; ++i)
+        for (int j = 0; j < m.n; ++j)
+            rows[static_cast<std::size_t>(i)].push_back(m.at(i, j));
+    return rows;
 }
 
-Grid sumOf(const std::vector<Grid> &parts)
+StageModel readModel(const std::string &file)
 {
-    Grid a = parts.front();
-    for (std::size_t p = 1; p < parts.size(); ++p)
-        for (std::size_t i = 0; i < a.size(); ++i)
-            for (std::size_t j = 0; j < a.size(); ++j)
-                a[i][j] += parts[p][i][j];
-    return a;
+    const MatrixFileRead read = ReadMatrixFile(example(file));
+    EXPECT_TRUE(read.ok) << read.message;
+    return read.model;
 }
 
 // The growth of the total from a start of ones, once the dominant stage structure has taken over.
@@ -128,12 +101,9 @@ TEST(Examples, stageMatricesGrowAsTheirSourcesSay)
         {"StageM-KillerWhale.csv", 4, 1.0254, 0.00005}, // Brault & Caswell 1993
     };
     for (const Case &c : cases) {
-        const std::vector<Grid> parts = readParts(example(c.file));
-        ASSERT_EQ(parts.size(), 1u) << c.file;
-        ASSERT_EQ(parts[0].size(), c.stages) << c.file;
-        for (const auto &row : parts[0])
-            ASSERT_EQ(row.size(), c.stages) << c.file;
-        EXPECT_NEAR(powerIteration(parts[0]), c.lambda, c.tolerance) << c.file;
+        const StageModel model = readModel(c.file);
+        ASSERT_EQ(static_cast<std::size_t>(model.stages()), c.stages) << c.file;
+        EXPECT_NEAR(powerIteration(rowsOf(model.a)), c.lambda, c.tolerance) << c.file;
     }
 }
 
@@ -141,9 +111,9 @@ TEST(Examples, stageMatricesGrowAsTheirSourcesSay)
 // fertilities are their products. The parts must add up to a matrix that grows.
 TEST(Examples, teaselFertilitiesAreTheSeedsTimesTheirFates)
 {
-    const std::vector<Grid> parts = readParts(example("StageM-Teasel.csv"));
-    ASSERT_EQ(parts.size(), 2u);
-    const Grid &u = parts[0], &f = parts[1];
+    const StageModel model = readModel("StageM-Teasel.csv");
+    ASSERT_TRUE(model.split());
+    const Grid u = rowsOf(*model.u), f = rowsOf(*model.f);
     ASSERT_EQ(u.size(), 6u);
     ASSERT_EQ(f.size(), 6u);
     const double fates[] = {0.748, 0, 0.008, 0.07, 0.002, 0};
@@ -158,7 +128,7 @@ TEST(Examples, teaselFertilitiesAreTheSeedsTimesTheirFates)
             survival += u[i][j];
         EXPECT_LE(survival, 1.0) << "column " << j;
     }
-    EXPECT_NEAR(powerIteration(sumOf(parts)), 2.3339, 0.00005);
+    EXPECT_NEAR(powerIteration(rowsOf(model.a)), 2.3339, 0.00005);
 }
 
 TEST(Examples, lifeTablesReproduceTheirSourcesNumbers)

@@ -17,7 +17,7 @@ namespace {
 // Every window of the program, by the name the program gives it.
 const char *const kWindows[]
     = {"Form1", "Graphfrm", "ResultFrm", "Analysisfrm", "Howto",    "Introfrm", "Referenc",
-       "Quiz",  "Copyrigh", "Vater",     "titlform",    "Backform", "Stepsfrm"};
+       "Quiz",  "Copyrigh", "Vater",     "titlform",    "Backform", "Stepsfrm", "Stagefrm"};
 
 // The name assistive technology announces, as Qt's accessibility layer reports it.
 QString announced(QObject *object)
@@ -53,6 +53,7 @@ QList<QWidget *> openEveryWindow(Program &p)
     owner.showCopyrigh();
     owner.showVater();
     owner.showStepsfrm(&p.form1());
+    owner.showStagefrm();
     QList<QWidget *> windows;
     for (const char *name : kWindows)
         if (QWidget *w = p.topLevel(name))
@@ -152,6 +153,14 @@ private slots:
             {"Copyrigh", "cmdCommand1", "OK"},
             {"Vater", "Command1", "God rest his soul"},
             {"Vater", "Picture2", "A quiet lake at dusk"},
+            {"Form1", "Command16", "Stage matrix"},
+            {"Stagefrm", "Text7", "Stages"},
+            {"Stagefrm", "Text1", "x1 ="},
+            {"Stagefrm", "Text6", "g(x3) ="},
+            {"Stagefrm", "Text8", "\u03bb1 ="},
+            {"Stagefrm", "Grid1", "A: the projection matrix"},
+            {"Stagefrm", "Check1", "Split into U and F"},
+            {"Stagefrm", "Picture1", "Life-cycle graph"},
         };
         for (const QStringList &row : rows)
             QTest::newRow(qPrintable(row[0] + '/' + row[1])) << row[0] << row[1] << row[2];

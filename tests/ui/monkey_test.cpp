@@ -5,19 +5,25 @@
 #include "program.h"
 
 #include "ui/Analysisfrm/analysisfrm.h"
+#include "ui/Stagefrm/stagefrm.h"
 
 #include "core/matrix.h"
 #include "core/numbertext.h"
 #include "core/projection.h"
 #include "core/searchrecord.h"
+#include "core/stageeditor.h"
 
 #include <QAbstractItemModel>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGraphicsItem>
+#include <QGraphicsView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
@@ -33,6 +39,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -52,10 +59,11 @@ constexpr int kActionsPerEpisode = 600;
 const std::map<QString, std::map<QString, QString>> kSwitches = {
     {"Form1", {{"Command5", "Copyrigh"}, {"Command6", "Graphfrm"}, {"Command8", "Howto"},
                {"Command10", "Referenc"}, {"Command13", "Quiz"}, {"Command14", "ResultFrm"},
-               {"Command15", "Stepsfrm"}, {"Label4", "Introfrm"}}},
+               {"Command15", "Stepsfrm"}, {"Command16", "Stagefrm"}, {"Label4", "Introfrm"}}},
     {"Graphfrm", {{"Command2", "Copyrigh"}, {"Command3", "Form1"}, {"Command7", "Stepsfrm"}}},
     {"ResultFrm", {{"Command1", "Form1"}, {"Command2", "Analysisfrm"}}},
     {"Analysisfrm", {{"Command1", "ResultFrm"}}},
+    {"Stagefrm", {{"Command7", "Stepsfrm"}, {"Command8", "Form1"}}},
 };
 // clang-format on
 
@@ -78,6 +86,9 @@ struct Expected
     bool sad = false, chartShown = false; // the graph window's
     bool dataLoaded = false;
     QString front = QStringLiteral("Form1");
+    // "Stage matrix": the search steps it offers, and lambda1 known from a search that ended; an
+    // edit withdraws all three.
+    bool stageBisect = false, stageExchange = false, stageEnded = false;
     QString stepsFrom; // where "Search steps" goes back to
 
     // A changed matrix cell withdraws every result and every step of the search.
@@ -206,6 +217,8 @@ private:
     QString m_fault;
     int m_cellChanges = 0, m_startChanges = 0; // changes of the cells, of the start points
     int m_unreadCell = -1; // the cell a refused "Formula" named, until it is typed into
+    std::optional<StageEditor> m_stageBeforeClose; // the stage matrix when its window closed
+    StageEditor m_stageBeforeFile; // the stage matrix before Open
     double m_trialX1 = 0, m_trialX2 = 0; // the start points of the last trial
 
     // A whole number in [0, n), the same on every platform (the standard distributions are not).
@@ -275,6 +288,7 @@ private:
         in("Form1")          ? form1Action()
             : in("Graphfrm") ? graphAction()
             : in("Stepsfrm") ? stepsAction()
+            : in("Stagefrm") ? stageAction()
                              : otherWindowAction();
     }
 
@@ -340,7 +354,7 @@ private:
         else if (r < 47 || (r < 50 && !m_readFiles)) // the windows of the results more often
             click(pickControl({"Command6", "Command14"},
                               {"Command5", "Command8", "Command9", "Command10", "Command13",
-                               "Command15", "Label4"}));
+                               "Command15", "Command16", "Label4"}));
         else if (r < 50)
             click(pick(2) == 0 ? "Command11" : "Command12");
         else if (r < 60)
@@ -459,6 +473,8 @@ private:
         if ((in("Graphfrm") && button == "Command5") || (in("Analysisfrm") && button == "Command2"))
             p.dialogs.saveName = saveTo[pick(5)];
         // The steps: a good name, a folder that does not exist, a cancelled dialog.
+        if (in("Stagefrm") && (button == "Command4" || button == "Command5"))
+            prepareStageFile(button == "Command4");
         if (in("Stepsfrm") && button == "Command2")
             p.dialogs.saveFile
                 = pickOf(QStringList {QDir(m_saveFolder).filePath("steps.csv"),
@@ -494,7 +510,9 @@ private:
             e.front = to->second;
             if (e.front == "Stepsfrm")
                 e.stepsFrom = front;
-        } else if (front == "Graphfrm")
+        } else if (front == "Stagefrm")
+            stageOutcome(button, messages);
+        else if (front == "Graphfrm")
             graphOutcome(button, messages, refused);
         else if (front == "Analysisfrm")
             analysisOutcome(button, messages);
@@ -767,13 +785,287 @@ private:
                             .arg(name, refused ? "was refused" : "gave no message"));
         if (name.isEmpty() || refused)
             return;
-        // The header and one line per entry of the record, each ending in CR LF.
+        // The header and one line per entry of the record shown, each ending in CR LF.
+        const std::size_t entries = m_expected.stepsFrom == "Stagefrm"
+            ? p.windows->stageSearch().record.size()
+            : p.state.SearchRecord.size();
         QFile file(name);
         if (!file.open(QIODevice::ReadOnly)
-            || file.readAll().count("\r\n")
-                != static_cast<qsizetype>(p.state.SearchRecord.size()) + 1)
+            || file.readAll().count("\r\n") != static_cast<qsizetype>(entries) + 1)
             return fail(QStringLiteral("the steps file does not hold the record"));
         ++reached["steps saved"];
+    }
+
+    // ----- Stage matrix -----
+
+    QWidget *stage() { return window(QStringLiteral("Stagefrm")); }
+    template<typename T = QWidget> T *stageControl(const char *name)
+    {
+        return stage()->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString stageText(const char *name) { return stageControl<QLineEdit>(name)->text(); }
+    // The grids that can be typed into as the window shows them.
+    QList<QTableView *> stageGrids()
+    {
+        QList<QTableView *> grids;
+        for (const char *name : {"Grid1", "Grid2", "Grid3", "Grid4"}) {
+            auto *grid = stageControl<QTableView>(name);
+            if (grid->isVisible()
+                && (grid->model()->flags(grid->model()->index(0, 0)) & Qt::ItemIsEditable))
+                grids << grid;
+        }
+        return grids;
+    }
+    void stageEdited()
+    {
+        m_expected.stageBisect = m_expected.stageExchange = m_expected.stageEnded = false;
+    }
+
+    void stageAction()
+    {
+        const Expected &e = m_expected;
+        // In the middle of a search the user mostly goes on with it, a few steps at a time.
+        if ((e.stageBisect || e.stageExchange) && pick(20) != 0) {
+            for (int steps = 1 + pick(4); steps > 0 && m_fault.isEmpty(); --steps) {
+                if (!e.stageBisect && !e.stageExchange)
+                    return;
+                click(e.stageBisect ? "Command2" : "Command3");
+                if (steps > 1 && m_fault.isEmpty())
+                    m_fault = check();
+            }
+            return;
+        }
+        // Once lambda1 is known the user looks at the elasticities now and then.
+        if (e.stageEnded && stageControl<QCheckBox>("Check2")->isEnabled() && pick(4) == 0)
+            return click("Check2");
+        const int r = pick(100);
+        if (r < 22)
+            click(pickControl(
+                {"Command1", "Command2", "Command3"},
+                {"Command4", "Command5", "Command6", "Command7", "Command8", "Check1", "Check2"}));
+        else if (r < 50)
+            typeInStageCell();
+        else if (r < 58) {
+            m_expected.stageBisect = m_expected.stageExchange = false;
+            type(stageControl<QLineEdit>(pick(2) == 0 ? "Text1" : "Text2"),
+                 pick(3) != 0 ? pickOf(QStringList {"0.5", "2", "1", "0.3", "3", "10"})
+                              : pickOf(kCommonTexts));
+        } else if (r < 64)
+            resizeStages();
+        else if (r < 72)
+            pasteIntoStages();
+        else if (r < 75)
+            closeFront();
+        else
+            click(pickControl({"Command1", "Command2", "Command3"}, {}));
+    }
+
+    void typeInStageCell()
+    {
+        const QList<QTableView *> grids = stageGrids();
+        QTableView *grid = pickOf(grids);
+        const int n = grid->model()->rowCount();
+        const QString text = pick(4) != 0 ? pickOf(kCellTexts) : pickOf(kCommonTexts);
+        log(QStringLiteral("type \"%1\" in %2").arg(text, grid->objectName()));
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(pick(n), pick(n)));
+        QTest::keyClick(grid, Qt::Key_F2);
+        QLineEdit *editor = nullptr;
+        for (QLineEdit *open : grid->viewport()->findChildren<QLineEdit *>())
+            editor = open->isVisible() ? open : editor;
+        if (!editor)
+            return fail("F2 opened no editor in " + grid->objectName());
+        QTest::keyClick(editor, Qt::Key_Delete);
+        QTest::keyClicks(editor, text);
+        if (kNotANumber.match(text).hasMatch())
+            m_typed.insert(text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        stageEdited();
+        if (!stageCellGood(text))
+            ++reached["stage cells refused"];
+    }
+
+    void resizeStages()
+    {
+        auto *stages = stageControl<QSpinBox>("Text7");
+        const int n = pickOf(QList<int> {1, 2, 3, 4, 7, 12, 13, 30});
+        log(QStringLiteral("stages %1").arg(n));
+        pressed.insert("Stagefrm Text7");
+        if (n != stages->value())
+            stageEdited();
+        stages->setValue(n);
+    }
+
+    void pasteIntoStages()
+    {
+        const QList<QTableView *> grids = stageGrids();
+        QTableView *grid = pickOf(grids);
+        const int n = grid->model()->rowCount();
+        const QString block = pickOf(QStringList {"1\t2\n3\t4\n", "0.5,0.1\n0.2,x\n",
+                                                  "1\t2\t3\n4\n", "7", "0.9\r\n0.1\r\n"});
+        log(QStringLiteral("paste \"%1\" into %2").arg(block, grid->objectName()));
+        pressed.insert("Stagefrm paste");
+        grid->setCurrentIndex(grid->model()->index(pick(n), pick(n)));
+        QGuiApplication::clipboard()->setText(block);
+        const StageEditor before = p.windows->stageEditor();
+        const int messages = informedCount();
+        QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+        if (refusedWith(messages, QStringLiteral("Paste"))) {
+            ++reached["stage pastes refused"];
+            if (!(p.windows->stageEditor() == before))
+                fail("a refused paste changed the matrix");
+            return;
+        }
+        stageEdited();
+    }
+
+    void prepareStageFile(bool open)
+    {
+        const QDir examples(QStringLiteral(TARNVALE_EXAMPLES_DIR));
+        if (open)
+            p.dialogs.openFile = pickOf(QStringList {
+                examples.filePath("StageM-LoggerheadTurtle.csv"),
+                examples.filePath("StageM-KillerWhale.csv"), examples.filePath("StageM-Teasel.csv"),
+                examples.filePath("ExampleA-1.txt"), QDir(m_saveFolder).filePath("stage.csv"),
+                QString()});
+        else
+            p.dialogs.saveFile
+                = pickOf(QStringList {QDir(m_saveFolder).filePath("stage.csv"),
+                                      QDir(m_saveFolder).filePath("none/stage.csv"), QString()});
+        m_stageBeforeFile = p.windows->stageEditor();
+    }
+
+    void stageOutcome(const QString &button, int messages)
+    {
+        Expected &e = m_expected;
+        if (button == "Command1") {
+            const QString verdict = stage()->findChild<QLabel *>("Label1")->text();
+            const bool opposite = number(stageText("Text4")) * number(stageText("Text5")) < 0;
+            if ((verdict == "Well done!") != opposite
+                && (verdict == "Well done!" || verdict == "Try another value!"))
+                fail("\"Try\" on the stage matrix said \"" + verdict + "\" to g(x1) = "
+                     + stageText("Text4") + " and g(x2) = " + stageText("Text5"));
+            e.stageBisect = verdict == "Well done!";
+            e.stageExchange = false;
+        } else if (button == "Command2") {
+            if (refusedWith(messages, QStringLiteral("Bisection")))
+                return;
+            const double x1 = number(stageText("Text1")), x2 = number(stageText("Text2"));
+            const double x3 = number(stageText("Text3")), gx3 = number(stageText("Text6"));
+            const bool ends = gx3 == 0 || std::fabs(x2 - x1) / 2 <= 0.0001 * x3;
+            const bool ended = !stage()->findChild<QLabel *>("Label2")->text().isEmpty();
+            if (ends != ended)
+                fail(QStringLiteral("the stage search %1 at x1 = %2, x2 = %3")
+                         .arg(ended ? "ended" : "went on", stageText("Text1"), stageText("Text2")));
+            reached["stage roots"] += ended;
+            e.stageBisect = false;
+            e.stageExchange = !ended && stageText("Text6") != "0";
+            e.stageEnded = e.stageEnded || ended;
+        } else if (button == "Command3") {
+            e.stageBisect = true;
+            e.stageExchange = false;
+        } else if (button == "Command4") {
+            const bool refused = refusedWith(messages, QStringLiteral("Open"));
+            if (refused && !(p.windows->stageEditor() == m_stageBeforeFile))
+                fail("a refused matrix file changed the matrix");
+            if (!p.dialogs.openFile.isEmpty())
+                ++reached[refused ? "stage files refused" : "stage files read"];
+            if (!refused && !p.dialogs.openFile.isEmpty())
+                stageEdited();
+        } else if (button == "Command5") {
+            const QString name = p.dialogs.saveFile;
+            const bool refused = refusedWith(messages, QStringLiteral("Save"));
+            if (refused != name.contains("none/"))
+                fail(QStringLiteral("saving the stage matrix to \"%1\" %2")
+                         .arg(name, refused ? "was refused" : "gave no message"));
+            reached["stage saves"] += !refused && !name.isEmpty();
+        } else if (button == "Check1") {
+            stageEdited();
+        }
+    }
+
+    // A cell as the window must read it, by a rule of the monkey's own: blanks around a decimal
+    // number >= 0 within the double range, or nothing.
+    static bool stageCellGood(const QString &text)
+    {
+        static const QRegularExpression decimal(
+            QStringLiteral(R"(^\s*[-+]?(\d+\.?\d*|\.\d+)([eEdD][-+]?\d+)?\s*$)"));
+        if (text.trimmed().isEmpty())
+            return true;
+        if (!decimal.match(text).hasMatch())
+            return false;
+        QString c = text.trimmed();
+        c.replace(QLatin1Char('d'), QLatin1Char('e')).replace(QLatin1Char('D'), QLatin1Char('e'));
+        const double value = std::strtod(c.toLatin1().constData(), nullptr);
+        return std::isfinite(value) && value >= 0;
+    }
+
+    // What "Stage matrix" shows agrees with its cells: the line under the grid, the buttons that
+    // compute, the graph's arrows and loops, the size everywhere, and the model a close kept.
+    QString checkStage()
+    {
+        if (!in("Stagefrm"))
+            return {};
+        const StageEditor &editor = p.windows->stageEditor();
+        if (m_stageBeforeClose) {
+            const bool same = *m_stageBeforeClose == editor;
+            m_stageBeforeClose.reset();
+            if (!same)
+                return QStringLiteral(
+                    "the stage matrix changed between a close and the next opening");
+        }
+        const int n = stageControl<QSpinBox>("Text7")->value();
+        if (n != editor.n)
+            return QStringLiteral("the window shows %1 stages where the model has %2")
+                .arg(n)
+                .arg(editor.n);
+        bool good = true;
+        int arrows = 0, loops = 0;
+        for (QTableView *grid : stageGrids()) {
+            if (grid->model()->rowCount() != n)
+                return grid->objectName() + " has the wrong size";
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < n; ++j) {
+                    const QString text = grid->model()->index(i, j).data().toString();
+                    const bool cellGood = stageCellGood(text);
+                    good = good && cellGood;
+                    if (cellGood && number(text) != 0)
+                        (i == j ? loops : arrows) += 1;
+                }
+        }
+        QStringList wrong;
+        auto expect = [&](const char *name, bool on) {
+            auto *b = stageControl<QAbstractButton>(name);
+            if (b->isEnabled() != on)
+                wrong << QStringLiteral("%1 %2").arg(QLatin1String(name), on ? "off" : "on");
+        };
+        const Expected &e = m_expected;
+        expect("Command1", good);
+        expect("Command2", good && e.stageBisect);
+        expect("Command3", good && e.stageExchange);
+        expect("Command5", good);
+        expect("Command6", good);
+        if (stageControl<QCheckBox>("Check2")->isEnabled() && !(good && e.stageEnded))
+            wrong << "elasticities offered without lambda1";
+        if (stage()->findChild<QLabel *>("Label3")->text().isEmpty() != good)
+            wrong << "the line under the grid does not follow the cells";
+        int drawnArrows = 0, drawnLoops = 0;
+        bool note = false;
+        for (QGraphicsItem *item : stageControl<QGraphicsView>("Picture1")->scene()->items()) {
+            drawnArrows += item->data(0).toString() == QLatin1String("arrow");
+            drawnLoops += item->data(0).toString() == QLatin1String("loop");
+            note = note || item->data(0).toString() == QLatin1String("note");
+        }
+        if (n > 12 ? (!note || drawnArrows + drawnLoops > 0)
+                   : (drawnArrows != arrows || drawnLoops != loops))
+            wrong << QStringLiteral("the graph draws %1 arrows and %2 loops for %3 and %4")
+                         .arg(drawnArrows)
+                         .arg(drawnLoops)
+                         .arg(arrows)
+                         .arg(loops);
+        reached["stage graphs"] += n <= 12 && arrows > 0;
+        return wrong.isEmpty() ? QString() : "stage matrix: " + wrong.join("; ");
     }
 
     // ----- The other windows -----
@@ -811,6 +1103,11 @@ private:
         Program::closeThroughFrame(window(m_expected.front));
         if (in("Graphfrm"))
             m_expected.sad = m_expected.chartShown = false;
+        // The model outlives the window: the next opening shows it as it was.
+        if (in("Stagefrm")) {
+            m_stageBeforeClose = p.windows->stageEditor();
+            stageEdited();
+        }
         // "Further analysis" closes back to the results it came from, "Search steps" to where it
         // was opened from.
         m_expected.front = in("Analysisfrm") ? QStringLiteral("ResultFrm")
@@ -829,8 +1126,9 @@ private:
             return QStringLiteral("the background window is gone");
         // Exactly the expected window is in front, the others hidden.
         QStringList shown;
-        for (const char *name : {"titlform", "Form1", "Graphfrm", "ResultFrm", "Analysisfrm",
-                                 "Howto", "Introfrm", "Referenc", "Quiz", "Copyrigh", "Stepsfrm"})
+        for (const char *name :
+             {"titlform", "Form1", "Graphfrm", "ResultFrm", "Analysisfrm", "Howto", "Introfrm",
+              "Referenc", "Quiz", "Copyrigh", "Stepsfrm", "Stagefrm"})
             if (QWidget *w = p.topLevel(name); w && w->isVisible())
                 shown << QString::fromLatin1(name);
         if (shown != QStringList {m_expected.front})
@@ -846,14 +1144,26 @@ private:
         for (QWidget *window : QApplication::topLevelWidgets())
             for (QWidget *w : window->findChildren<QWidget *>())
                 if (window->isVisible() && w->isVisible() && shownText(w, text, typeable)
-                    && kNotANumber.match(text).hasMatch() && !(typeable && m_typed.count(text)))
+                    && kNotANumber.match(text).hasMatch() && !(typeable && m_typed.count(text))
+                    && !quotesTyped(w, text))
                     return QStringLiteral("%1 of %2 shows \"%3\"")
                         .arg(w->objectName(), window->objectName(), text);
-        for (const QString &fault :
-             {checkState(), checkButtons(), checkSteps(), checkMarks(), checkAnalysis()})
+        for (const QString &fault : {checkState(), checkButtons(), checkSteps(), checkMarks(),
+                                     checkAnalysis(), checkStage()})
             if (!fault.isEmpty())
                 return fault;
         return {};
+    }
+
+    // The line under the stage grid names the cell that is not a number by the text typed there.
+    bool quotesTyped(QWidget *w, const QString &text) const
+    {
+        if (w->objectName() != QLatin1String("Label3") || w->window()->objectName() != "Stagefrm")
+            return false;
+        for (const QString &typed : m_typed)
+            if (text.contains('"' + typed.trimmed() + '"'))
+                return true;
+        return false;
     }
 
     // No infinite or NaN value anywhere in the analysis state. MatrixCell and SearchPointX are
@@ -914,7 +1224,7 @@ private:
             {"Command4", e.exchange}, {"Command6", e.graph}, {"Command14", e.results},
             {"Command7", e.photoEnabled}, {"Command5", true}, {"Command8", true}, {"Command9", true},
             {"Command10", true}, {"Command11", true}, {"Command12", true}, {"Command13", true},
-            {"Command15", true}};
+            {"Command15", true}, {"Command16", true}};
         const std::pair<const char *, bool> shows[] = {
             {"Command7", e.photoShown}, {"Picture1", e.pictureShown}, {"Label18", e.welcomeShown},
             {"Label19", e.welcomeShown}, {"Label12", e.verdictShown}, {"Label16", e.results},
@@ -950,7 +1260,8 @@ private:
         static const std::map<QString, QStringList> alwaysOn
             = {{"ResultFrm", {"Command1", "Command2"}},
                {"Analysisfrm", {"Command1", "Command2", "Command3"}},
-               {"Stepsfrm", {"Command1", "Command2", "Command3"}}};
+               {"Stepsfrm", {"Command1", "Command2", "Command3"}},
+               {"Stagefrm", {"Command4", "Command7", "Command8"}}};
         if (const auto buttons = alwaysOn.find(m_expected.front); buttons != alwaysOn.end())
             for (const QString &name : buttons->second)
                 if (auto *b = window(m_expected.front)->findChild<QPushButton *>(name);
@@ -960,10 +1271,11 @@ private:
             return {};
         QWidget *steps = window(QStringLiteral("Stepsfrm"));
         const qsizetype rows = steps->findChild<QTableView *>("Grid1")->model()->rowCount();
-        if (rows != static_cast<qsizetype>(p.state.SearchRecord.size()))
-            return QStringLiteral("the steps window shows %1 of %2 entries")
-                .arg(rows)
-                .arg(p.state.SearchRecord.size());
+        const std::size_t entries = m_expected.stepsFrom == "Stagefrm"
+            ? p.windows->stageSearch().record.size()
+            : p.state.SearchRecord.size();
+        if (rows != static_cast<qsizetype>(entries))
+            return QStringLiteral("the steps window shows %1 of %2 entries").arg(rows).arg(entries);
         return {};
     }
 
@@ -1119,10 +1431,12 @@ private slots:
         for (const char *what :
              {"matrix roots", "table roots", "trials rejected", "refusals", "files read",
               "files refused", "plots", "SAD charts", "frame closes", "further analyses",
-              "steps saved", "marks on the curve"})
+              "steps saved", "marks on the curve", "stage roots", "stage cells refused",
+              "stage pastes refused", "stage files read", "stage files refused", "stage saves"})
             QVERIFY2(total[what] > 0, what);
-        for (const char *window : {"Form1", "Graphfrm", "ResultFrm", "Analysisfrm", "Howto",
-                                   "Introfrm", "Referenc", "Quiz", "Copyrigh", "Stepsfrm"})
+        for (const char *window :
+             {"Form1", "Graphfrm", "ResultFrm", "Analysisfrm", "Howto", "Introfrm", "Referenc",
+              "Quiz", "Copyrigh", "Stepsfrm", "Stagefrm"})
             QVERIFY2(fronts.count(QString::fromLatin1(window)), window);
         // Every button the walk saw it pressed, but the closing notice's "OK", which ends the
         // program, and Print where a printer is attached.

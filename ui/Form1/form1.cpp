@@ -289,6 +289,10 @@ void Form1::buildButtons()
     // In the free space above the equation: the record of the search, open at any time.
     Command15 = MakeButton(this, "Command15", {3600, 660, 1215, 495}, QStringLiteral("Steps"),
                            QStringLiteral("Show the steps of the search"));
+    // Beside it: the editor of stage-classified matrices, which has its own search.
+    Command16
+        = MakeButton(this, "Command16", {4920, 660, 1455, 495}, QStringLiteral("Stage matrix"),
+                     QStringLiteral("Edit and analyse a stage-classified matrix"));
 
     Command2->setEnabled(false);
     Command3->setEnabled(false);
@@ -311,7 +315,7 @@ void Form1::orderTabs()
         order << cell;
     order << Text1 << Text2 << Text3 << Text4 << Text5 << Text6 << Text7 << Text8 << Text11 << Text9
           << Text12 << Text10 << Text13 << Label4 << Command11 << Command12 << Command8 << Command10
-          << Command13 << Command9 << Command15 << Command5;
+          << Command13 << Command9 << Command15 << Command16 << Command5;
     // Each one moves behind the one before it, so that no control is left between the window
     // and "Formula": the chain starts there. (The list ends with controls built after
     // "Formula": Qt leaves a control in place when only the window separates it from the one it
@@ -378,6 +382,7 @@ void Form1::connectHandlers()
     connect(Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
     connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
     connect(Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
+    connect(Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
 }
 
 CellTexts Form1::cellTexts() const
@@ -721,6 +726,12 @@ void Form1::Command14_Click()
 void Form1::Command15_Click()
 {
     m_owner.showStepsfrm(this);
+    hide();
+}
+
+void Form1::Command16_Click()
+{
+    m_owner.showStagefrm();
     hide();
 }
 

@@ -56,6 +56,7 @@ public:
     void Command13_Click();
     void Command14_Click();
     void Command15_Click();
+    void Command16_Click();
 
     // The texts of the 16 matrix cells, as the computations read them.
     CellTexts cellTexts() const;
@@ -132,6 +133,7 @@ private:
     QPushButton *Command13 = nullptr;
     QPushButton *Command14 = nullptr;
     QPushButton *Command15 = nullptr;
+    QPushButton *Command16 = nullptr;
 };
 
 } // namespace tarnvale::ui

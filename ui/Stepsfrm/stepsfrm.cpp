@@ -25,14 +25,24 @@ const std::array<const char *, 6> kColumns = {"step", "x1", "x2", "x3", "f(x3)",
 
 SearchStepsModel::SearchStepsModel(const std::vector<SearchEntry> &record, QObject *parent)
     : QAbstractTableModel(parent)
-    , m_record(record)
+    , m_record(&record)
 {
+}
+
+void SearchStepsModel::setRecord(const std::vector<SearchEntry> &record,
+                                 const QString &valueCaption)
+{
+    beginResetModel();
+    m_record = &record;
+    m_valueCaption = valueCaption;
+    m_rows = static_cast<int>(record.size());
+    endResetModel();
 }
 
 void SearchStepsModel::refresh()
 {
     beginResetModel();
-    m_rows = static_cast<int>(m_record.size());
+    m_rows = static_cast<int>(m_record->size());
     endResetModel();
 }
 
@@ -49,14 +59,14 @@ int SearchStepsModel::columnCount(const QModelIndex &parent) const
 QVariant SearchStepsModel::data(const QModelIndex &index, int role) const
 {
     const int row = index.row();
-    if (!index.isValid() || row >= static_cast<int>(m_record.size()))
+    if (!index.isValid() || row >= static_cast<int>(m_record->size()))
         return {};
     if (role == Qt::TextAlignmentRole)
         return index.column() == 5 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
-    const SearchEntry &entry = m_record[row];
+    const SearchEntry &entry = (*m_record)[row];
     switch (index.column()) {
     case 0:
         return entry.step;
@@ -78,7 +88,7 @@ QVariant SearchStepsModel::headerData(int section, Qt::Orientation orientation, 
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0
         || section >= static_cast<int>(kColumns.size()))
         return {};
-    return QString::fromLatin1(kColumns[section]);
+    return section == 4 ? m_valueCaption : QString::fromLatin1(kColumns[section]);
 }
 
 Stepsfrm::Stepsfrm(WindowOwner &owner, QWidget *parent)
@@ -150,8 +160,14 @@ void Stepsfrm::Form_Load()
 
 void Stepsfrm::showRecord(QWidget *cameFrom)
 {
+    showRecord(cameFrom, m_state.SearchRecord, QStringLiteral("f(x3)"));
+}
+
+void Stepsfrm::showRecord(QWidget *cameFrom, const std::vector<SearchEntry> &record,
+                          const QString &valueCaption)
+{
     m_cameFrom = cameFrom;
-    m_model->refresh();
+    m_model->setRecord(record, valueCaption);
     Grid1->scrollToBottom();
     if (m_model->rowCount() > 0)
         Grid1->setCurrentIndex(m_model->index(m_model->rowCount() - 1, 0));
@@ -184,7 +200,7 @@ void Stepsfrm::Command2_Click()
     if (chosen.isEmpty())
         return;
     const std::string error
-        = SaveSearchSteps(m_state.SearchRecord, QFile::encodeName(chosen).toStdString());
+        = SaveSearchSteps(m_model->record(), QFile::encodeName(chosen).toStdString());
     if (!error.empty())
         m_owner.dialogs().inform(QStringLiteral("Save"), qs(error));
 }

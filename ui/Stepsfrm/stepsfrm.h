@@ -23,6 +23,9 @@ public:
     explicit SearchStepsModel(const std::vector<SearchEntry> &record, QObject *parent = nullptr);
 
     void refresh();
+    // Shows `record` from now on, its value column headed `valueCaption` ("f(x3)", "g(x3)").
+    void setRecord(const std::vector<SearchEntry> &record, const QString &valueCaption);
+    const std::vector<SearchEntry> &record() const { return *m_record; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -31,7 +34,8 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    const std::vector<SearchEntry> &m_record;
+    const std::vector<SearchEntry> *m_record;
+    QString m_valueCaption = QStringLiteral("f(x3)");
     // The rows the view was told of; the record may change while the window is hidden.
     int m_rows = 0;
 };
@@ -49,6 +53,10 @@ public:
 
     // Fills the table from the record and remembers the window that "Back" returns to.
     void showRecord(QWidget *cameFrom);
+    // The same for another record than the main window's search, its values headed
+    // `valueCaption`.
+    void showRecord(QWidget *cameFrom, const std::vector<SearchEntry> &record,
+                    const QString &valueCaption);
 
     void Command1_Click(); // Back
     void Command2_Click(); // Save
