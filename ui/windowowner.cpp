@@ -195,11 +195,6 @@ void WindowOwner::showStagefrm()
     showInFront(&loaded(m_stagefrm, *this));
 }
 
-void WindowOwner::showAnalysisfrmForStage(const StageModel &, const std::optional<double> &)
-{
-    // Left empty on purpose until "Further analysis" can show a stage model.
-}
-
 void WindowOwner::showForm1()
 {
     showInFront(&form1());

@@ -91,11 +91,6 @@ public:
     // "Stage matrix", showing the model kept here.
     void showStagefrm();
 
-    // "Further analysis" of a stage model beside the root of its search (empty: none). Not yet
-    // built: "Further analysis" analyses Leslie tables only, so this does nothing until it
-    // takes a stage model.
-    void showAnalysisfrmForStage(const StageModel &model, const std::optional<double> &root);
-
     // Brings the main window back in front, as every way out of another window does.
     void showForm1();
     // Brings back a window that another one was opened from.

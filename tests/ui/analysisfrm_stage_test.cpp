@@ -1,6 +1,6 @@
 // "Further analysis" on a stage model: it shows what the command line reports on the same matrix
-// file, goes back to the window that opened it, saves its four files, and gives a Leslie table
-// its own layout back.
+// file, opens from "Stage matrix" and goes back there, saves its four files, and gives a Leslie
+// table its own layout back.
 #include "program.h"
 
 #include "cli/commandline.h"
@@ -189,27 +189,29 @@ private slots:
         QVERIFY(!Program::childOf(w, "chtElasticity")->isVisibleTo(w));
     }
 
-    void backReturnsToTheWindowThatOpenedItAndSaveWritesFourFiles()
+    void theStageMatrixOpensItAndBackReturnsThere()
     {
-        // "How to" stands in for the window of the stage matrix.
+        // "Further analysis" of "Stage matrix" on the model it starts with, of three stages.
         Program p;
-        p.windows->showHowto();
-        QWidget *from = p.topLevel("Howto");
-        Analysisfrm *w = openOn(p, readModel("StageM-Teasel.csv"), std::nullopt, from);
-        QVERIFY(w && !from->isVisible());
+        p.windows->showStagefrm();
+        QWidget *from = p.topLevel("Stagefrm");
+        QTest::mouseClick(Program::childOf(from, "Command6"), Qt::LeftButton);
+        auto *w = p.topLevel<Analysisfrm>("Analysisfrm");
+        QVERIFY(w && w->isVisible() && !from->isVisible());
+        QCOMPARE(w->stageAnalysis().stages, 3);
 
         QTemporaryDir folder;
-        p.dialogs.saveName = folder.filePath("teasel.txt");
+        p.dialogs.saveName = folder.filePath("run.txt");
         QTest::mouseClick(Program::childOf(w, "Command2"), Qt::LeftButton);
         QCOMPARE(p.dialogs.informed, QStringList());
         const StageAnalysis &a = w->stageAnalysis();
         const std::vector<const ResultField *> entries
             = ResultsOf(ModelKind::Stage, ResultKind::PerEntry);
         const std::pair<QString, std::string> files[]
-            = {{"teasel-classes.txt", ClassesFileText(a)},
-               {"teasel-elasticity.txt", EntriesFileText(a, *entries[1])},
-               {"teasel-projection.txt", ProjectionFileText(w->projection(), a)},
-               {"teasel-sensitivity.txt", EntriesFileText(a, *entries[0])}};
+            = {{"run-classes.txt", ClassesFileText(a)},
+               {"run-elasticity.txt", EntriesFileText(a, *entries[1])},
+               {"run-projection.txt", ProjectionFileText(w->projection(), a)},
+               {"run-sensitivity.txt", EntriesFileText(a, *entries[0])}};
         QStringList names;
         for (const auto &[name, text] : files) {
             QFile file(folder.filePath(name));
@@ -221,7 +223,8 @@ private slots:
 
         QTest::mouseClick(Program::childOf(w, "Command1"), Qt::LeftButton);
         QVERIFY(from->isVisible() && !w->isVisible());
-        openOn(p, readModel("StageM-Teasel.csv"), std::nullopt, from);
+        QTest::mouseClick(Program::childOf(from, "Command6"), Qt::LeftButton);
+        QVERIFY(w->isVisible() && !from->isVisible());
         QPointer<QWidget> closed = w;
         Program::closeThroughFrame(w);
         QVERIFY(!closed && from->isVisible());
