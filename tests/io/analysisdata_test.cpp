@@ -116,8 +116,8 @@ TEST(AnalysisData, stageFilesHoldTheNumbersWorkedOutByHand)
               "\"juvenile\",0,.333333333333333\r\n"
               "\"adult\",.333333333333333,.333333333333333\r\n");
 
-    // Without names the stages are numbered; a name with a comma or a quote stays one field;
-    // undefined sensitivities leave their entries empty.
+    // Without names the stages are numbered; undefined sensitivities leave their entries empty;
+    // a name with a comma or a quote stays one field.
     StageModel twin;
     twin.a = SquareMatrix(2);
     twin.a.values = {1, 0, 0, 1};

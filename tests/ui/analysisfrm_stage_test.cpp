@@ -78,31 +78,24 @@ Analysisfrm *openOn(Program &p, const StageModel &model, const std::optional<dou
     return w && w->isVisible() ? w : nullptr;
 }
 
-// What a window shows, control by control: whether each named control is shown, and the texts
-// of those shown.
+// What a window shows: each control of its own, whether it is shown, and the texts of those
+// shown.
 QStringList appearance(QWidget *window)
 {
     QStringList seen;
     for (QWidget *w : window->findChildren<QWidget *>()) {
-        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
-            continue;
-        QString text;
-        if (!w->isVisibleTo(window))
-            ;
-        else if (auto *group = qobject_cast<QGroupBox *>(w))
-            text = group->title();
+        QString text = w->toolTip() + '|' + w->accessibleName() + '|';
+        if (auto *group = qobject_cast<QGroupBox *>(w))
+            text += group->title();
+        else if (auto *chart = qobject_cast<QChartView *>(w))
+            text += chart->chart()->title();
+        else if (auto *table = qobject_cast<QTableWidget *>(w))
+            text += table->horizontalHeaderItem(0)->text() + QString::number(table->columnCount());
         else if (qobject_cast<QLabel *>(w) || qobject_cast<QLineEdit *>(w)
                  || qobject_cast<QAbstractButton *>(w))
-            text = Program::textOf(w);
-        else if (auto *chart = qobject_cast<QChartView *>(w))
-            text = chart->chart()->title();
-        else if (auto *table = qobject_cast<QTableWidget *>(w))
-            for (int c = 0; c < table->columnCount(); ++c)
-                text += table->horizontalHeaderItem(c)->text() + '|';
-        seen << QStringLiteral("%1 %2 %3 [%4] [%5]")
-                    .arg(w->objectName())
-                    .arg(w->isVisibleTo(window))
-                    .arg(text, w->toolTip(), w->accessibleName());
+            text += Program::textOf(w);
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
+            seen << w->objectName() + (w->isVisibleTo(window) ? " shown " + text : " hidden");
     }
     seen.sort();
     return seen;
