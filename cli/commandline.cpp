@@ -6,6 +6,7 @@
 #include "core/matrixtext.h"
 #include "core/projection.h"
 #include "core/stageanalysis.h"
+#include "core/whatif.h"
 #include "io/lifetable.h"
 #include "io/matrixfile.h"
 
@@ -96,15 +97,48 @@ struct Analysed
     std::string message;
 };
 
+// Why a model read cannot be analysed, or nothing.
+std::optional<std::string> problemOf(const ModelRead &read)
+{
+    return read.kind == ModelKind::Leslie ? CheckLeslieTable(read.table)
+                                          : CheckStageModel(read.model);
+}
+
+PopulationModel populationModel(ModelRead read)
+{
+    if (read.kind == ModelKind::Leslie)
+        return std::move(read.table);
+    return std::move(read.model);
+}
+
+// The sweep or break-even the options ask for; a message where the target does not fit.
+std::optional<std::string> whatIf(Report &report, const ModelRead &read, const Options &options)
+{
+    if (!options.vary && !options.breakEven)
+        return std::nullopt;
+    VariationFit fit
+        = FitTarget(populationModel(read), options.vary ? *options.vary : *options.breakEven);
+    if (!fit.ok)
+        return fit.message;
+    if (options.vary)
+        report.sweep = SweepLambda(fit.variation, *options.from, *options.to,
+                                   options.points.value_or(kDefaultSweepPoints));
+    else
+        report.breakEven = FindBreakEven(fit.variation, options.lambdaTarget.value_or(1.0));
+    return std::nullopt;
+}
+
 Analysed analyse(const std::string &source, ModelRead read, const Options &options)
 {
     const StartChoice choice = options.start.value_or(StartChoice::Equal);
     Report report;
     report.source = source;
     report.model = read.kind;
+    if (const std::optional<std::string> problem = problemOf(read))
+        return {std::nullopt, *problem};
+    if (const std::optional<std::string> problem = whatIf(report, read, options))
+        return {std::nullopt, *problem};
     if (read.kind == ModelKind::Leslie) {
-        if (const std::optional<std::string> problem = CheckLeslieTable(read.table))
-            return {std::nullopt, *problem};
         report.analysis = AnalyseLeslie(read.table);
         if (options.steps) {
             const StartVector start = MakeStartVector(report.analysis, choice);
@@ -115,8 +149,6 @@ Analysed analyse(const std::string &source, ModelRead read, const Options &optio
         }
         return {std::move(report), {}};
     }
-    if (const std::optional<std::string> problem = CheckStageModel(read.model))
-        return {std::nullopt, *problem};
     report.stage = AnalyseStage(read.model);
     if (options.steps) {
         const StartVector start = MakeStartVector(
@@ -127,6 +159,69 @@ Analysed analyse(const std::string &source, ModelRead read, const Options &optio
                                           report.stage.stableDistribution);
     }
     return {std::move(report), {}};
+}
+
+std::string sourceOf(const Input &input)
+{
+    return input.matrix ? std::string("matrix") : input.text;
+}
+
+// An LTRE of the two inputs: each refused one is named on standard error, as is the second when
+// the two differ in size.
+int runLtre(const Options &options, std::ostream &out, std::ostream &err)
+{
+    std::vector<PopulationModel> models;
+    LtreReport report;
+    bool refused = false;
+    for (const Input &input : options.inputs) {
+        const std::string source = sourceOf(input);
+        ModelRead read = readInput(input);
+        std::optional<std::string> problem;
+        if (!read.ok)
+            problem = read.message;
+        else
+            problem = problemOf(read);
+        if (problem) {
+            err << "tarnvale: " << source << ": " << oneLine(*problem) << '\n';
+            refused = true;
+            continue;
+        }
+        report.sources[models.size()] = source;
+        models.push_back(populationModel(std::move(read)));
+    }
+    bool written = false;
+    if (models.size() == 2) {
+        LtreResult ltre = AnalyseLtre(models[0], models[1]);
+        if (ltre.ok) {
+            report.ltre = std::move(ltre.ltre);
+            written = true;
+        } else {
+            err << "tarnvale: " << report.sources[1] << ": " << ltre.message << '\n';
+            refused = true;
+        }
+    }
+    switch (options.output) {
+    case Output::Json:
+        out << "[";
+        if (written) {
+            out << "\n";
+            WriteLtreJson(out, report);
+            out << "\n";
+        }
+        out << "]\n";
+        break;
+    case Output::Csv:
+        WriteLtreCsvHeader(out);
+        if (written)
+            WriteLtreCsv(out, report);
+        break;
+    case Output::Text:
+        if (written)
+            WriteLtreText(out, report);
+        break;
+    }
+    out.flush();
+    return refused ? 1 : 0;
 }
 
 } // namespace
@@ -156,15 +251,23 @@ int RunCommandLine(int argc, char **argv, std::ostream &out, std::ostream &err)
         return 0;
     }
 
+    if (options.ltre)
+        return runLtre(options, out, err);
+
     bool refused = false;
     bool first = true;
-    const bool stageColumns = options.output == Output::Csv && reportsStageModels(options.inputs);
+    const bool stageColumns = options.output == Output::Csv && !options.vary && !options.breakEven
+        && reportsStageModels(options.inputs);
     if (options.output == Output::Json)
         out << "[";
+    else if (options.output == Output::Csv && options.vary)
+        WriteSweepCsvHeader(out);
+    else if (options.output == Output::Csv && options.breakEven)
+        WriteBreakEvenCsvHeader(out);
     else if (options.output == Output::Csv)
         WriteCsvHeader(out, stageColumns);
     for (const Input &input : options.inputs) {
-        const std::string source = input.matrix ? std::string("matrix") : input.text;
+        const std::string source = sourceOf(input);
         ModelRead read = readInput(input);
         Analysed analysed;
         if (read.ok)
@@ -183,7 +286,12 @@ int RunCommandLine(int argc, char **argv, std::ostream &out, std::ostream &err)
             WriteJson(out, report);
             break;
         case Output::Csv:
-            WriteCsv(out, report, stageColumns);
+            if (report.sweep)
+                WriteSweepCsv(out, report);
+            else if (report.breakEven)
+                WriteBreakEvenCsv(out, report);
+            else
+                WriteCsv(out, report, stageColumns);
             break;
         case Output::Text:
             WriteText(out, report, options.startText.empty() ? "equal" : options.startText);
