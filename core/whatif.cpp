@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace tarnvale {
 
@@ -472,7 +473,7 @@ BreakEven FindBreakEven(const Variation &variation, double lambdaTarget)
         return result;
     }
     const double start = variation.present > 0 ? variation.present : 1.0;
-    const double bound = start * 1e6;
+    const double bound = std::min(start * 1e6, std::numeric_limits<double>::max());
     double low = 0.0, high = start;
     std::optional<double> lambdaHigh = LambdaAt(variation, high);
     while (!reached(lambdaHigh)) {
