@@ -6,6 +6,7 @@
 #include "core/matrixtext.h"
 #include "core/projection.h"
 #include "core/stageanalysis.h"
+#include "core/whatif.h"
 #include "io/compadre.h"
 #include "io/lifetable.h"
 #include "io/matrixfile.h"
@@ -104,6 +105,39 @@ struct Analysed
     std::string message;
 };
 
+// Why a model read cannot be analysed, or nothing.
+std::optional<std::string> problemOf(const ModelRead &read)
+{
+    return read.kind == ModelKind::Leslie ? CheckLeslieTable(read.table)
+                                          : CheckStageModel(read.model);
+}
+
+PopulationModel populationModel(ModelRead read)
+{
+    if (read.kind == ModelKind::Leslie)
+        return std::move(read.table);
+    return std::move(read.model);
+}
+
+// The sweep or break-even the options ask for; a message where the target does not fit.
+std::optional<std::string> whatIf(Report &report, const ModelRead &read, const Options &options)
+{
+    if (!options.vary && !options.breakEven)
+        return std::nullopt;
+    VariationFit fit
+        = FitTarget(populationModel(read), options.vary ? *options.vary : *options.breakEven);
+    if (!fit.ok)
+        return fit.message;
+    if (options.vary)
+        report.sweep = SweepLambda(fit.variation, *options.from, *options.to,
+                                   options.points.value_or(kDefaultSweepPoints));
+    else
+        report.breakEven = FindBreakEven(fit.variation, options.lambdaTarget.value_or(1.0));
+    return std::nullopt;
+}
+
+// The report of `read`; a stage model's analysis is taken from `stage` where the caller has made
+// it already.
 Analysed analyse(const std::string &source, ModelRead read, const Options &options,
                  std::optional<StageAnalysis> stage = std::nullopt)
 {
@@ -111,9 +145,11 @@ Analysed analyse(const std::string &source, ModelRead read, const Options &optio
     Report report;
     report.source = source;
     report.model = read.kind;
+    if (const std::optional<std::string> problem = problemOf(read))
+        return {std::nullopt, *problem};
+    if (const std::optional<std::string> problem = whatIf(report, read, options))
+        return {std::nullopt, *problem};
     if (read.kind == ModelKind::Leslie) {
-        if (const std::optional<std::string> problem = CheckLeslieTable(read.table))
-            return {std::nullopt, *problem};
         report.analysis = AnalyseLeslie(read.table);
         if (options.steps) {
             const StartVector start = MakeStartVector(report.analysis, choice);
@@ -124,8 +160,6 @@ Analysed analyse(const std::string &source, ModelRead read, const Options &optio
         }
         return {std::move(report), {}};
     }
-    if (const std::optional<std::string> problem = CheckStageModel(read.model))
-        return {std::nullopt, *problem};
     report.stage = stage ? std::move(*stage) : AnalyseStage(read.model);
     if (options.steps) {
         const StartVector start = MakeStartVector(
@@ -149,6 +183,10 @@ public:
     {
         if (options.output == Output::Json)
             out << "[";
+        else if (options.output == Output::Csv && options.vary)
+            WriteSweepCsvHeader(out);
+        else if (options.output == Output::Csv && options.breakEven)
+            WriteBreakEvenCsvHeader(out);
         else if (options.output == Output::Csv)
             WriteCsvHeader(out, m_columns);
     }
@@ -161,7 +199,12 @@ public:
             WriteJson(m_out, report);
             break;
         case Output::Csv:
-            WriteCsv(m_out, report, m_columns);
+            if (report.sweep)
+                WriteSweepCsv(m_out, report);
+            else if (report.breakEven)
+                WriteBreakEvenCsv(m_out, report);
+            else
+                WriteCsv(m_out, report, m_columns);
             break;
         case Output::Text:
             WriteText(m_out, report, m_options.startText.empty() ? "equal" : m_options.startText);
@@ -256,6 +299,69 @@ std::optional<std::string> reportRecords(const std::string &path, const Options 
     return std::nullopt;
 }
 
+std::string sourceOf(const Input &input)
+{
+    return input.matrix ? std::string("matrix") : input.text;
+}
+
+// An LTRE of the two inputs: each refused one is named on standard error, as is the second when
+// the two differ in size.
+int runLtre(const Options &options, std::ostream &out, std::ostream &err)
+{
+    std::vector<PopulationModel> models;
+    LtreReport report;
+    bool refused = false;
+    for (const Input &input : options.inputs) {
+        const std::string source = sourceOf(input);
+        ModelRead read = readInput(input);
+        std::optional<std::string> problem;
+        if (!read.ok)
+            problem = read.message;
+        else
+            problem = problemOf(read);
+        if (problem) {
+            err << "tarnvale: " << source << ": " << oneLine(*problem) << '\n';
+            refused = true;
+            continue;
+        }
+        report.sources[models.size()] = source;
+        models.push_back(populationModel(std::move(read)));
+    }
+    bool written = false;
+    if (models.size() == 2) {
+        LtreResult ltre = AnalyseLtre(models[0], models[1]);
+        if (ltre.ok) {
+            report.ltre = std::move(ltre.ltre);
+            written = true;
+        } else {
+            err << "tarnvale: " << report.sources[1] << ": " << ltre.message << '\n';
+            refused = true;
+        }
+    }
+    switch (options.output) {
+    case Output::Json:
+        out << "[";
+        if (written) {
+            out << "\n";
+            WriteLtreJson(out, report);
+            out << "\n";
+        }
+        out << "]\n";
+        break;
+    case Output::Csv:
+        WriteLtreCsvHeader(out);
+        if (written)
+            WriteLtreCsv(out, report);
+        break;
+    case Output::Text:
+        if (written)
+            WriteLtreText(out, report);
+        break;
+    }
+    out.flush();
+    return refused ? 1 : 0;
+}
+
 } // namespace
 
 bool IsCommandLine(int argc, char **argv)
@@ -283,10 +389,13 @@ int RunCommandLine(int argc, char **argv, std::ostream &out, std::ostream &err, 
         return 0;
     }
 
+    if (options.ltre)
+        return runLtre(options, out, err);
+
     bool refused = false;
     ReportWriter writer(out, options);
     for (const Input &input : options.inputs) {
-        const std::string source = input.matrix ? std::string("matrix") : input.text;
+        const std::string source = sourceOf(input);
         const auto refuse = [&](const std::string &message) {
             err << "tarnvale: " << source << ": " << oneLine(message) << '\n';
             refused = true;

@@ -1,6 +1,9 @@
 #include "cli/options.h"
 
+#include "core/leslie.h"
+#include "core/numbertext.h"
 #include <algorithm>
+
 #include <charconv>
 
 namespace tarnvale::cli {
@@ -10,6 +13,10 @@ const char *const kUsage
       "                (--format A|B|M FILE... | --matrix \"ROW; ROW; ...\")...\n"
       "       tarnvale --report [--json | --csv] [--select FIELD=VALUE]... [--ids ID,ID,...]\n"
       "                --format compadre FILE...\n"
+      "       tarnvale --report [--json | --csv] --vary TARGET --from A --to B [--points N] "
+      "INPUT...\n"
+      "       tarnvale --report [--json | --csv] --break-even TARGET [--lambda L] INPUT...\n"
+      "       tarnvale --report [--json | --csv] --ltre INPUT INPUT\n"
       "       tarnvale --help\n";
 
 const char *const kHelp
@@ -41,7 +48,23 @@ const char *const kHelp
       "  --steps T        add the projection n(t + 1) = A n(t) over T steps (1 to 1000)\n"
       "  --start S        the projection's start vector: equal (default), first (all in the\n"
       "                   first class or stage) or sad (the stable distribution)\n"
+      "  --vary TARGET    lambda1 as TARGET runs from A to B (--from A --to B, numbers >= 0)\n"
+      "                   over N evenly spaced values (--points N, 2 to 10000, default 101)\n"
+      "  --break-even TARGET\n"
+      "                   the smallest value of TARGET at which lambda1 reaches L (--lambda L,\n"
+      "                   above 0, default 1)\n"
+      "  --ltre           a life table response experiment of fixed design on two inputs of\n"
+      "                   one size: the contribution (a2 - a1) S of each entry, S the\n"
+      "                   sensitivities of the mean matrix, and their sum beside the\n"
+      "                   difference lambda1(2) - lambda1(1)\n"
       "  --help           print this text\n"
+      "\n"
+      "INPUT is --format A|B|M FILE... or --matrix TEXT. TARGET is an entry a[i,j] (row i \"to\",\n"
+      "column j \"from\", counted from 1), F(x) or s(x) of a Leslie table (x from 0), or a factor\n"
+      "k on a group of entries, whose present value is 1: A (every entry: a harvest h = 1 - k of\n"
+      "every stage after each step), row[i] (a harvest of stage i), F or U (the parts of a model\n"
+      "split into U and F; of a Leslie table, its first row and its sub-diagonal). A sweep and a\n"
+      "break-even are added to each input's report; CSV then holds only their table.\n"
       "\n"
       "A matrix text of at most 201 rows without parts whose entries other than 0 stand in the\n"
       "first row and the sub-diagonal is a Leslie matrix; every other matrix is a stage model.\n"
@@ -77,6 +100,44 @@ std::optional<int> stepCount(const std::string &text)
         || value > kMaxProjectionSteps)
         return std::nullopt;
     return value;
+}
+
+// A number >= 0 as --matrix reads its entries.
+std::optional<double> rate(const std::string &text)
+{
+    const EntryRate entry = ReadEntryRate(text);
+    if (!entry.problem.empty())
+        return std::nullopt;
+    return entry.value;
+}
+
+// Sets an option given once (or given again with the same value).
+template<typename T>
+std::optional<std::string> setOnce(std::optional<T> &slot, const T &value, const char *name)
+{
+    if (slot && !(*slot == value))
+        return std::string(name) + " is given twice";
+    slot = value;
+    return std::nullopt;
+}
+
+std::optional<std::string> setTarget(std::optional<WhatIfTarget> &slot, const std::string &value,
+                                     const char *name)
+{
+    const std::optional<WhatIfTarget> target = ParseTarget(value);
+    if (!target)
+        return std::string(name) + " takes a target a[i,j], F(x), s(x), A, row[i], F or U, not \""
+            + value + "\"";
+    return setOnce(slot, *target, name);
+}
+
+std::optional<std::string> setRate(std::optional<double> &slot, const std::string &value,
+                                   const char *name)
+{
+    const std::optional<double> number = rate(value);
+    if (!number)
+        return std::string(name) + " takes a number >= 0, not \"" + value + "\"";
+    return setOnce(slot, *number, name);
 }
 
 std::optional<std::string> setOutput(Parsing &p, Output output)
@@ -172,7 +233,79 @@ const OptionRule kRules[] = {
          }
          return std::nullopt;
      }},
+    {"--vary", true,
+     [](Parsing &p, const std::string &value) {
+         return setTarget(p.options.vary, value, "--vary");
+     }},
+    {"--from", true,
+     [](Parsing &p, const std::string &value) { return setRate(p.options.from, value, "--from"); }},
+    {"--to", true,
+     [](Parsing &p, const std::string &value) { return setRate(p.options.to, value, "--to"); }},
+    {"--points", true,
+     [](Parsing &p, const std::string &value) -> std::optional<std::string> {
+         int points = 0;
+         const auto [end, error]
+             = std::from_chars(value.data(), value.data() + value.size(), points);
+         if (value.empty() || value.size() > 5 || error != std::errc()
+             || end != value.data() + value.size() || points < kMinSweepPoints
+             || points > kMaxSweepPoints)
+             return "--points takes a whole number from 2 to 10000, not \"" + value + "\"";
+         return setOnce(p.options.points, points, "--points");
+     }},
+    {"--break-even", true,
+     [](Parsing &p, const std::string &value) {
+         return setTarget(p.options.breakEven, value, "--break-even");
+     }},
+    {"--lambda", true,
+     [](Parsing &p, const std::string &value) -> std::optional<std::string> {
+         const std::optional<double> number = rate(value);
+         if (!number || !(*number > 0))
+             return "--lambda takes a number above 0, not \"" + value + "\"";
+         return setOnce(p.options.lambdaTarget, *number, "--lambda");
+     }},
+    {"--ltre", false,
+     [](Parsing &p, const std::string &) -> std::optional<std::string> {
+         p.options.ltre = true;
+         return std::nullopt;
+     }},
 };
+
+// Which of the options that each make a report of their own are given: at most one may be.
+std::optional<std::string> combinationError(const Options &options)
+{
+    const std::pair<const char *, bool> modes[] = {{"--vary", options.vary.has_value()},
+                                                   {"--break-even", options.breakEven.has_value()},
+                                                   {"--ltre", options.ltre},
+                                                   {"--steps", options.steps.has_value()}};
+    const char *given = nullptr;
+    for (const auto &[name, on] : modes) {
+        if (!on)
+            continue;
+        if (given)
+            return std::string(given) + " and " + name + " cannot be combined";
+        given = name;
+    }
+    if (options.vary && !(options.from && options.to))
+        return std::string("--vary needs --from and --to");
+    if (!options.vary && (options.from || options.to || options.points))
+        return std::string(options.from     ? "--from"
+                               : options.to ? "--to"
+                                            : "--points")
+            + " needs --vary";
+    if (options.lambdaTarget && !options.breakEven)
+        return std::string("--lambda needs --break-even");
+    if (options.from && options.to && *options.from > *options.to)
+        return "--from " + NumberToText(*options.from) + " lies above --to "
+            + NumberToText(*options.to);
+    if (options.ltre && options.inputs.size() != 2)
+        return "--ltre compares exactly two inputs, not " + std::to_string(options.inputs.size());
+    if (options.ltre)
+        for (const Input &input : options.inputs)
+            if (!input.matrix && input.format == FileFormat::Compadre)
+                return std::string("--ltre compares two models, not the records of a "
+                                   "--format compadre file");
+    return std::nullopt;
+}
 
 const OptionRule *ruleNamed(const std::string &name)
 {
@@ -241,6 +374,8 @@ ParsedOptions ParseOptions(int argc, char **argv)
           });
     if ((!options.select.empty() || !options.ids.empty()) && !database)
         return fail("--select and --ids choose records of --format compadre files; there is none");
+    if (std::optional<std::string> error = combinationError(options))
+        return fail(std::move(*error));
     parsed.ok = true;
     return parsed;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/projection.h"
+#include "core/whatif.h"
 #include "io/lifetable.h"
 
 #include <optional>
@@ -37,7 +38,18 @@ struct Options
     // MatrixID must be one of `ids` when any are given.
     std::vector<std::pair<std::string, std::string>> select;
     std::vector<std::string> ids;
+
+    // "What if": a sweep of lambda1 over a target, a break-even search, or an LTRE of two inputs.
+    std::optional<WhatIfTarget> vary;
+    std::optional<double> from;
+    std::optional<double> to;
+    std::optional<int> points;
+    std::optional<WhatIfTarget> breakEven;
+    std::optional<double> lambdaTarget;
+    bool ltre = false;
 };
+
+inline constexpr int kDefaultSweepPoints = 101;
 
 // The options, or the message of a usage error ("--steps is given twice").
 struct ParsedOptions

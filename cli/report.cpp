@@ -2,6 +2,7 @@
 
 #include "core/furtheranalysis.h"
 #include "core/numbertext.h"
+#include "core/whatif.h"
 #include "io/csv.h"
 
 #include <algorithm>
@@ -127,6 +128,37 @@ std::string classCell(const ResultValue &value, std::size_t x)
     return x < values->size() ? NumberToText((*values)[x]) : std::string("-");
 }
 
+// What the factor k of a group does, in the text report.
+std::string groupNote(const WhatIfTarget &target)
+{
+    switch (target.kind) {
+    case TargetKind::All:
+        return "k multiplies every entry: a harvest h = 1 \u2212 k of every stage after each step";
+    case TargetKind::Row: {
+        const std::string row = std::to_string(target.row + 1);
+        return "k multiplies row " + row + ": a harvest h = 1 \u2212 k of stage " + row
+            + " after each step";
+    }
+    case TargetKind::PartF:
+        return "k multiplies the part F";
+    case TargetKind::PartU:
+        return "k multiplies the part U";
+    default:
+        return {};
+    }
+}
+
+// `text` padded with blanks to `width` characters (not bytes: the minus sign is one), at least one
+// blank after it.
+std::string cell(const std::string &text, std::size_t width)
+{
+    const auto characters
+        = static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+              return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+          }));
+    return text + std::string(characters < width ? width - characters : 1, ' ');
+}
+
 } // namespace
 
 std::string ExactText(double value)
@@ -192,6 +224,20 @@ void WriteJson(std::ostream &out, const Report &report)
             << ",\"distance\":" << jsonArray(p.distance) << ",\"convergence_time\":"
             << (p.convergenceTime ? std::to_string(*p.convergenceTime) : "null") << "}";
     }
+    if (report.sweep) {
+        const Sweep &sweep = *report.sweep;
+        out << ",\"sweep\":{\"target\":" << JsonString(TargetText(sweep.target)) << ",\"values\":";
+        writeJsonArray(out, sweep.values.data(), sweep.values.size());
+        out << ",\"lambda\":" << jsonArray(sweep.lambda) << "}";
+    }
+    if (report.breakEven) {
+        const BreakEven &b = *report.breakEven;
+        out << ",\"break_even\":{\"target\":" << JsonString(TargetText(b.target))
+            << ",\"lambda_target\":" << ExactText(b.lambdaTarget)
+            << ",\"value\":" << jsonNumber(b.value)
+            << ",\"reason\":" << (b.reason.empty() ? std::string("null") : JsonString(b.reason))
+            << "}";
+    }
     if (report.record) {
         const RecordReport &r = *report.record;
         const auto text = [](const std::string &value) {
@@ -209,6 +255,94 @@ void WriteJson(std::ostream &out, const Report &report)
         out << "}";
     }
     out << "}";
+}
+
+void WriteSweepCsvHeader(std::ostream &out)
+{
+    out << "source,value,lambda\n";
+}
+
+void WriteSweepCsv(std::ostream &out, const Report &report)
+{
+    const Sweep &sweep = *report.sweep;
+    for (std::size_t k = 0; k < sweep.values.size(); ++k)
+        out << CsvField(report.source) << ',' << ExactText(sweep.values[k]) << ','
+            << (sweep.lambda[k] ? ExactText(*sweep.lambda[k]) : std::string()) << '\n';
+}
+
+void WriteBreakEvenCsvHeader(std::ostream &out)
+{
+    out << "source,target,lambda_target,value,reason\n";
+}
+
+void WriteBreakEvenCsv(std::ostream &out, const Report &report)
+{
+    const BreakEven &b = *report.breakEven;
+    out << CsvField(report.source) << ',' << CsvField(TargetText(b.target)) << ','
+        << ExactText(b.lambdaTarget) << ',' << (b.value ? ExactText(*b.value) : std::string())
+        << ',' << (b.reason.empty() ? std::string() : CsvField(b.reason)) << '\n';
+}
+
+void WriteLtreJson(std::ostream &out, const LtreReport &report)
+{
+    const Ltre &l = report.ltre;
+    out << "{\"sources\":[" << JsonString(report.sources[0]) << ',' << JsonString(report.sources[1])
+        << "],\"lambda\":[" << jsonNumber(l.lambdaFirst) << ',' << jsonNumber(l.lambdaSecond)
+        << "],\"ltre\":{\"contributions\":";
+    if (l.contributions)
+        writeJsonValue(out, l.contributions->values, ResultKind::PerEntry, l.n);
+    else
+        out << "null";
+    out << ",\"sum\":" << jsonNumber(l.sum)
+        << ",\"lambda_difference\":" << jsonNumber(l.lambdaDifference) << "}}";
+}
+
+void WriteLtreCsvHeader(std::ostream &out)
+{
+    out << "row,column,contribution\n";
+}
+
+void WriteLtreCsv(std::ostream &out, const LtreReport &report)
+{
+    const Ltre &l = report.ltre;
+    for (int i = 0; i < l.n; ++i)
+        for (int j = 0; j < l.n; ++j)
+            out << i + 1 << ',' << j + 1 << ','
+                << (l.contributions ? ExactText(l.contributions->at(i, j)) : std::string()) << '\n';
+}
+
+void WriteLtreText(std::ostream &out, const LtreReport &report)
+{
+    const Ltre &l = report.ltre;
+    out << "LTRE (fixed design): " << report.sources[0] << " (1) against " << report.sources[1]
+        << " (2)\n"
+        << std::left;
+    const std::pair<const char *, std::optional<double>> lines[]
+        = {{"lambda1 (1)", l.lambdaFirst},
+           {"lambda1 (2)", l.lambdaSecond},
+           {"Sum of the contributions", l.sum},
+           {"lambda1(2) - lambda1(1)", l.lambdaDifference}};
+    for (const auto &[label, value] : lines)
+        out << std::setw(36) << "  " + std::string(label) << ValueText(value) << '\n';
+    out << "\n  Contribution (a2 - a1) S, S the sensitivity of the mean matrix (row: to, column: "
+           "from)";
+    if (!l.contributions) {
+        out << ": undefined\n" << std::right << '\n';
+        return;
+    }
+    const auto n = static_cast<std::size_t>(l.n);
+    out << "\n  " << std::setw(6) << "";
+    for (std::size_t j = 0; j < n; ++j)
+        out << std::setw(j + 1 < n ? 24 : 0) << j + 1;
+    out << '\n';
+    for (std::size_t i = 0; i < n; ++i) {
+        out << "  " << std::setw(6) << i + 1;
+        for (std::size_t j = 0; j < n; ++j)
+            out << std::setw(j + 1 < n ? 24 : 0)
+                << NumberToText(l.contributions->values[i * n + j]);
+        out << '\n';
+    }
+    out << std::right << '\n';
 }
 
 void WriteCsvHeader(std::ostream &out, CsvColumns columns)
@@ -352,7 +486,43 @@ void writeProjection(std::ostream &out, const Report &report, const std::string 
     }
 }
 
-} // namespace
+// The sweep as a table of the values (and the harvest of a group that is one) and lambda1.
+void writeSweep(std::ostream &out, const Sweep &sweep)
+{
+    const bool group = IsGroup(sweep.target), harvest = IsHarvest(sweep.target);
+    const std::string name = TargetText(sweep.target);
+    out << "\n  Sweep of " << name << " from " << NumberToText(sweep.values.front()) << " to "
+        << NumberToText(sweep.values.back()) << " over " << sweep.values.size() << " values";
+    if (group)
+        out << " (" << groupNote(sweep.target) << ")";
+    out << "\n  " << cell(group ? "k" : name, 24);
+    if (harvest)
+        out << cell("harvest h = 1 \u2212 k", 24);
+    out << "lambda1\n";
+    for (std::size_t k = 0; k < sweep.values.size(); ++k) {
+        out << "  " << cell(NumberToText(sweep.values[k]), 24);
+        if (harvest)
+            out << cell(NumberToText(1 - sweep.values[k]), 24);
+        out << ValueText(sweep.lambda[k]) << '\n';
+    }
+}
+
+// The break-even value, with the harvest it stands for, or why there is none.
+void writeBreakEven(std::ostream &out, const BreakEven &b)
+{
+    const std::string name = TargetText(b.target);
+    out << "\n  Break-even of " << name << " (lambda1 >= " << NumberToText(b.lambdaTarget) << "): ";
+    if (!b.value) {
+        out << "unreachable: " << b.reason << '\n';
+        return;
+    }
+    out << (IsGroup(b.target) ? std::string("k") : name) << " = " << NumberToText(*b.value);
+    if (IsHarvest(b.target))
+        out << ", harvest h = 1 \u2212 k = " << NumberToText(1 - *b.value);
+    if (IsGroup(b.target))
+        out << " (" << groupNote(b.target) << ")";
+    out << '\n';
+}
 
 // What the database says of a record, and its checks, the worrying ones named first.
 void writeRecord(std::ostream &out, const RecordReport &r)
@@ -379,6 +549,8 @@ void writeRecord(std::ostream &out, const RecordReport &r)
         << std::setw(36) << "  Other checks" << fine << '\n';
 }
 
+} // namespace
+
 void WriteText(std::ostream &out, const Report &report, const std::string &startText)
 {
     out << report.source << '\n' << std::left;
@@ -395,6 +567,10 @@ void WriteText(std::ostream &out, const Report &report, const std::string &start
         writeEntries(out, report);
     if (report.projection)
         writeProjection(out, report, startText);
+    if (report.sweep && !report.sweep->values.empty())
+        writeSweep(out, *report.sweep);
+    if (report.breakEven)
+        writeBreakEven(out, *report.breakEven);
     out << std::right << '\n';
 }
 

@@ -4,7 +4,9 @@
 #include "core/modelchecks.h"
 #include "core/projection.h"
 #include "core/results.h"
+#include "core/whatif.h"
 
+#include <array>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -32,6 +34,8 @@ struct Report
     StageAnalysis stage; // a stage model's
     std::optional<Projection> projection;
     std::optional<RecordReport> record;
+    std::optional<Sweep> sweep;
+    std::optional<BreakEven> breakEven;
 };
 
 // The columns of a CSV run beyond a Leslie table's: those of stage models, then those of
@@ -40,6 +44,13 @@ struct CsvColumns
 {
     bool stage = false;
     bool record = false;
+};
+
+// The LTRE of two inputs, named as the reports name them.
+struct LtreReport
+{
+    std::array<std::string, 2> sources;
+    Ltre ltre;
 };
 
 // The results of a report as written, the fields of ReportedResults() that its model has.
@@ -56,9 +67,23 @@ void WriteJson(std::ostream &out, const Report &report);
 void WriteCsvHeader(std::ostream &out, CsvColumns columns);
 void WriteCsv(std::ostream &out, const Report &report, CsvColumns columns);
 
-// The readable block of a report: the scalar results, the per-class table and the projection
-// from the start vector named `startText`.
+// The readable block of a report: the scalar results, the per-class table, and the projection
+// from the start vector named `startText`, the sweep or the break-even.
 void WriteText(std::ostream &out, const Report &report, const std::string &startText);
+
+// The CSV of a sweep ("source,value,lambda", a line per value) and of a break-even
+// ("source,target,lambda_target,value,reason", a line per input), in place of the analysis.
+void WriteSweepCsvHeader(std::ostream &out);
+void WriteSweepCsv(std::ostream &out, const Report &report);
+void WriteBreakEvenCsvHeader(std::ostream &out);
+void WriteBreakEvenCsv(std::ostream &out, const Report &report);
+
+// An LTRE as one JSON object ({"sources", "lambda", "ltre": {"contributions", "sum",
+// "lambda_difference"}}), as CSV ("row,column,contribution" from 1, the header first) and as text.
+void WriteLtreJson(std::ostream &out, const LtreReport &report);
+void WriteLtreCsvHeader(std::ostream &out);
+void WriteLtreCsv(std::ostream &out, const LtreReport &report);
+void WriteLtreText(std::ostream &out, const LtreReport &report);
 
 // 17 significant digits: a double read back from this text is the same double.
 std::string ExactText(double value);

@@ -689,6 +689,43 @@ LeslieAnalysis AnalyseLeslie(const LeslieTable &table)
     return analysis;
 }
 
+namespace {
+
+// lambda1 and r (and with `distribution` the SAD) by the very steps of AnalyseLeslie, so that a
+// sweep meets the report's lambda1 to the last bit at the present value.
+Growth growthOf(const LeslieTable &table, bool distribution)
+{
+    Growth growth;
+    if (CheckLeslieTable(table))
+        return growth;
+    const LotkaTerms terms = lotkaTerms(table);
+    if (!terms.last) {
+        growth.lambda = 0.0;
+        return growth;
+    }
+    LeslieAnalysis analysis;
+    const std::optional<double> u = dominantRoot(analysis, terms);
+    growth.lambda = analysis.lambda;
+    growth.intrinsicRate = analysis.intrinsicRate;
+    if (u && distribution) {
+        stableDistribution(analysis, terms, *u);
+        growth.stableDistribution = std::move(analysis.stableAgeDistribution);
+    }
+    return growth;
+}
+
+} // namespace
+
+std::optional<double> LeslieLambda(const LeslieTable &table)
+{
+    return growthOf(table, false).lambda;
+}
+
+Growth LeslieGrowth(const LeslieTable &table)
+{
+    return growthOf(table, true);
+}
+
 std::string PeriodicNote(const LeslieAnalysis &analysis)
 {
     if (!analysis.periodic())

@@ -729,7 +729,68 @@ Reproduction reproductionOf(const StageModel &model)
     return result;
 }
 
+// The basic classes the eigenvectors of lambda1 start in: w in the one no other basic class
+// follows, v in the one none precedes; where there are two such, that eigenvector is not unique.
+struct Ends
+{
+    std::vector<int> last, earliest;
+};
+
+Ends endsOf(const Spectrum &s, const std::vector<std::vector<std::uint64_t>> &reach)
+{
+    Ends ends;
+    for (int k : s.basic) {
+        bool followed = false, preceded = false;
+        for (int l : s.basic) {
+            followed = followed || (l != k && reaches(reach, k, l));
+            preceded = preceded || (l != k && reaches(reach, l, k));
+        }
+        if (!followed)
+            ends.last.push_back(k);
+        if (!preceded)
+            ends.earliest.push_back(k);
+    }
+    return ends;
+}
+
+// w from the basic class `start`, scaled to a largest entry of 1.
+Vector scaledRightVector(const Spectrum &s, int start)
+{
+    Vector w = eigenvector(s, start, false);
+    const double top = w.maxCoeff();
+    w /= top;
+    return w;
+}
+
+// w as shares that sum to 1; empty where a share is not finite.
+std::optional<std::vector<double>> distributionOf(const Vector &w)
+{
+    std::vector<double> distribution(w.data(), w.data() + w.size());
+    const double sum = w.sum();
+    for (double &x : distribution)
+        x /= sum;
+    if (!allFinite(distribution))
+        return std::nullopt;
+    return distribution;
+}
+
 } // namespace
+
+Growth StageGrowth(const SquareMatrix &a)
+{
+    Growth growth;
+    if (!usable(a))
+        return growth;
+    const Spectrum s = spectrumOf(a, false);
+    growth.lambda = finite(s.lambda);
+    if (!growth.lambda || *growth.lambda == 0)
+        return growth;
+    growth.intrinsicRate = finite(std::log(s.lambda));
+    const Ends ends = endsOf(s, reachOf(s.graph, s.classes));
+    if (ends.last.size() == 1)
+        growth.stableDistribution = distributionOf(scaledRightVector(s, ends.last.front()));
+    return growth;
+}
 
 std::optional<double> DominantEigenvalue(const SquareMatrix &a)
 {
@@ -746,6 +807,7 @@ MatrixStructure StructureOf(const SquareMatrix &a)
         return structure;
     const Graph graph = graphOf(a);
     const Classes classes = classesOf(graph);
+    structure.classOf = classes.of;
     structure.irreducible = classes.count() == 1;
     if (structure.irreducible) {
         const int period = periodsOf(graph, classes)[0];
@@ -841,36 +903,15 @@ StageAnalysis AnalyseStage(const StageModel &model)
             analysis.generationTime = finite(logR0 / logLambda);
     }
 
-    // w from the one basic class no other basic class follows, v from the one no other basic
-    // class precedes; where there are two such, the eigenvector is not unique.
     const auto reach = reachOf(s.graph, s.classes);
-    std::vector<int> last, earliest;
-    for (int k : s.basic) {
-        bool followed = false, preceded = false;
-        for (int l : s.basic) {
-            followed = followed || (l != k && reaches(reach, k, l));
-            preceded = preceded || (l != k && reaches(reach, l, k));
-        }
-        if (!followed)
-            last.push_back(k);
-        if (!preceded)
-            earliest.push_back(k);
-    }
+    const Ends ends = endsOf(s, reach);
     Vector w, v;
-    if (last.size() == 1) {
-        w = eigenvector(s, last.front(), false);
-        const double top = w.maxCoeff();
-        w /= top;
-        const std::vector<double> shares(w.data(), w.data() + n);
-        std::vector<double> distribution = shares;
-        const double sum = w.sum();
-        for (double &x : distribution)
-            x /= sum;
-        if (allFinite(distribution))
-            analysis.stableDistribution = distribution;
+    if (ends.last.size() == 1) {
+        w = scaledRightVector(s, ends.last.front());
+        analysis.stableDistribution = distributionOf(w);
     }
-    if (earliest.size() == 1) {
-        v = eigenvector(s, earliest.front(), true);
+    if (ends.earliest.size() == 1) {
+        v = eigenvector(s, ends.earliest.front(), true);
         v /= v.maxCoeff();
         std::vector<double> values(v.data(), v.data() + n);
         const auto firstNonZero

@@ -90,12 +90,21 @@ StageAnalysis AnalyseStage(const StageModel &model);
 // dense 50-stage matrix). Empty for a matrix CheckStageModel would refuse.
 std::optional<double> DominantEigenvalue(const SquareMatrix &a);
 
+// lambda1, r and w of `a` as AnalyseStage gives them, to the last bit, without the other
+// eigenvalues, v, the sensitivities and R0: what a slider recomputes at each move (some 0.2 ms
+// for a dense 50-stage matrix). Empty for a matrix CheckStageModel would refuse.
+Growth StageGrowth(const SquareMatrix &a);
+
 // The zero-pattern facts of `a` alone, from integer graph algorithms: whether its life-cycle
-// graph is strongly connected, and for an irreducible matrix its period (empty for [0]).
+// graph is strongly connected, for an irreducible matrix its period (empty for [0]), and the
+// class of each stage.
 struct MatrixStructure
 {
     bool irreducible = false;
     std::optional<int> period;
+    // The class of the life cycle (strongly connected component) of each stage: an entry
+    // a(i, j) lies on a cycle exactly where i = j or i and j share a class.
+    std::vector<int> classOf;
     bool primitive() const { return irreducible && period == 1; }
 };
 MatrixStructure StructureOf(const SquareMatrix &a);

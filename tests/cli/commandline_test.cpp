@@ -78,6 +78,32 @@ TEST(CommandLine, refusesBadUsageWithStatusTwo)
          "--start takes equal, first or sad, not \"last\""},
         {{"--report", "--matrix"}, "--matrix needs a value"},
         {{"--report=yes", "--matrix", "1"}, "--report takes no value"},
+        {{"--report", "--vary", "b[1]", "--from", "0", "--to", "1", "--matrix", "1"},
+         "--vary takes a target a[i,j], F(x), s(x), A, row[i], F or U, not \"b[1]\""},
+        {{"--report", "--break-even", "a[1,0]", "--matrix", "1"},
+         "--break-even takes a target a[i,j], F(x), s(x), A, row[i], F or U, not \"a[1,0]\""},
+        {{"--report", "--vary", "A", "--from", "2", "--to", "1", "--matrix", "1"},
+         "--from 2 lies above --to 1"},
+        {{"--report", "--vary", "A", "--from", "-1", "--to", "1", "--matrix", "1"},
+         "--from takes a number >= 0, not \"-1\""},
+        {{"--report", "--vary", "A", "--from=0", "--to=1", "--points=1", "--matrix", "1"},
+         "--points takes a whole number from 2 to 10000, not \"1\""},
+        {{"--report", "--vary", "A", "--from=0", "--to=1", "--points=10001", "--matrix", "1"},
+         "--points takes a whole number from 2 to 10000, not \"10001\""},
+        {{"--report", "--vary", "A", "--to", "1", "--matrix", "1"}, "--vary needs --from and --to"},
+        {{"--report", "--points", "5", "--matrix", "1"}, "--points needs --vary"},
+        {{"--report", "--break-even", "A", "--lambda", "0", "--matrix", "1"},
+         "--lambda takes a number above 0, not \"0\""},
+        {{"--report", "--lambda", "2", "--matrix", "1"}, "--lambda needs --break-even"},
+        {{"--report", "--ltre", "--matrix", "1"}, "--ltre compares exactly two inputs, not 1"},
+        {{"--report", "--ltre", "--matrix", "1", "--format", "compadre", "x"},
+         "--ltre compares two models, not the records of a --format compadre file"},
+        {{"--report", "--vary", "A", "--from=0", "--to=1", "--break-even", "A", "--matrix", "1"},
+         "--vary and --break-even cannot be combined"},
+        {{"--report", "--ltre", "--steps", "3", "--matrix", "1", "--matrix", "2"},
+         "--ltre and --steps cannot be combined"},
+        {{"--report", "--break-even", "A", "--break-even", "U", "--matrix", "1"},
+         "--break-even is given twice"},
     };
     for (const Case &c : cases) {
         const Outcome r = run(c.arguments);
@@ -386,4 +412,72 @@ TEST(CommandLine, tellsTheProgressOfALongDatabaseFileOnATerminalOnly)
         const std::string percent = std::to_string(100 - 10 * (lines.size() - k)) + "% read (";
         EXPECT_EQ(lines[k].rfind("tarnvale: " + path + ": " + percent, 0), 0u) << lines[k];
     }
+}
+
+// A sweep and a break-even join each input's report; an input the target does not fit is
+// refused alone; an LTRE reports one object for two inputs of one size.
+TEST(CommandLine, reportsWhatIfBesideTheAnalyses)
+{
+    const std::string turtle = example("StageM-LoggerheadTurtle.csv");
+    const char *anton = "0 4 3; 0.5 0 0; 0 0.25 0";
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        int status;
+        std::string out; // a part of standard output
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--report", "--json", "--vary", "A", "--from", "0", "--to", "1", "--points", "3",
+          "--matrix", anton},
+         0,
+         "\"period\":1,\"sweep\":{\"target\":\"A\",\"values\":[0,0.5,1],\"lambda\":[0,0.75,1.5]}}",
+         ""},
+        {{"--report", "--csv", "--vary", "F(0)", "--from", "0", "--to", "1", "--matrix", anton,
+          "--format", "M", turtle},
+         1,
+         "source,value,lambda\nmatrix,0,1.5\nmatrix,0.01,",
+         "tarnvale: " + turtle
+             + ": F(0) is a fecundity by age, which a stage model does not have\n"},
+        {{"--report", "--csv", "--break-even", "row[1]", "--matrix", anton, "--format", "M",
+          turtle},
+         0,
+         "source,target,lambda_target,value,reason\nmatrix,row[1],1,0.4210526315789474,\n" + turtle
+             + ",row[1],1,2.73180",
+         ""},
+        {{"--report", "--json", "--break-even", "a[1,2]", "--lambda=0.5", "--matrix", anton},
+         0,
+         "\"break_even\":{\"target\":\"a[1,2]\",\"lambda_target\":0.5,\"value\":null,"
+         "\"reason\":\"already above 0.5 without it\"}}",
+         ""},
+        {{"--report", "--break-even", "A", "--matrix", anton},
+         0,
+         "  Break-even of A (lambda1 >= 1): k = 0.666666666666667, harvest h = 1 \u2212 k = "
+         "0.333333333333333",
+         ""},
+        {{"--report", "--json", "--ltre", "--matrix", anton, "--matrix", anton},
+         0,
+         "[\n{\"sources\":[\"matrix\",\"matrix\"],\"lambda\":[1.5,1.5],\"ltre\":{"
+         "\"contributions\":[[0,0,0],[0,0,0],[0,0,0]],\"sum\":0,\"lambda_difference\":0}}\n]\n",
+         ""},
+        {{"--report", "--csv", "--ltre", "--matrix", anton, "--format", "M", turtle},
+         1,
+         "row,column,contribution\n",
+         "tarnvale: " + turtle + ": the matrix is 7 x 7 where the first is 3 x 3\n"},
+    };
+    for (const Case &c : cases) {
+        const Outcome r = run(c.arguments);
+        EXPECT_EQ(r.status, c.status) << c.arguments[2];
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        EXPECT_EQ(r.err, c.err);
+    }
+    // Every key of the analysis stays; the sweep's lambda at the present value is the report's.
+    const Outcome sweep = run({"--report", "--json", "--vary", "U", "--from", "0.5", "--to", "1",
+                               "--points", "2", "--format", "M", example("StageM-Teasel.csv")});
+    ASSERT_EQ(sweep.status, 0) << sweep.err;
+    const std::string lambda
+        = std::regex_replace(sweep.out, std::regex("^[^]*?\"lambda\":([^,]*),[^]*$"), "$1");
+    EXPECT_NE(sweep.out.find("\"life_expectancy\":"), std::string::npos);
+    EXPECT_NE(sweep.out.find("\"values\":[0.5,1],\"lambda\":["), std::string::npos);
+    EXPECT_TRUE(sweep.out.ends_with("," + lambda + "]}}\n]\n")) << sweep.out;
 }

@@ -90,6 +90,40 @@ std::vector<std::vector<std::string>> invocations()
     all.push_back({"--report"});
     all.push_back({"--report", "--json", "--csv", "--matrix", "1"});
     all.push_back({"--report", "--format", "C", "x"});
+
+    // "What if": sweeps, break-even values (found, unreachable, refused) and LTREs.
+    const std::string anton = matrices[5], turtle = kPlaceholder + "/StageM-LoggerheadTurtle.csv";
+    const std::vector<std::vector<std::string>> whatIf = {
+        {"--vary", "A", "--from", "0", "--to", "1", "--points", "5", "--matrix", anton},
+        {"--vary", "a[2,3]", "--from", "0", "--to", "1", "--points", "3", "--matrix", anton},
+        {"--vary", "F(1)", "--from", "0", "--to", "8", "--points", "3", "--format", "A",
+         kPlaceholder + "/ExampleA-Bernardelli.txt"},
+        {"--vary", "row[1]", "--from", "1", "--to", "3", "--points", "3", "--format", "M", turtle},
+        {"--vary", "U", "--from", "0.5", "--to", "1.5", "--points", "3", "--format", "M",
+         kPlaceholder + "/StageM-Teasel.csv", "--matrix", anton},
+        {"--break-even", "A", "--matrix", anton, "--format", "M", turtle},
+        {"--break-even", "row[1]", "--matrix", anton, "--format", "M", turtle},
+        {"--break-even", "s(0)", "--lambda", "1.2", "--format", "A",
+         kPlaceholder + "/ExampleA-1.txt", "--format", "M", turtle},
+        {"--break-even", "a[1,2]", "--lambda", "0.5", "--matrix", anton, "--matrix",
+         "0.5 0; 0.3 0.2", "--matrix", "0 1 5; 0 0 0; 0 0.5 0"},
+        {"--break-even", "a[2,1]", "--matrix", "0.5 0; 0.3 0.2", "--matrix",
+         "[U] 0 0; 0.5 0.8 [F] 0 4; 0 0"},
+        {"--ltre", "--matrix", anton, "--matrix", "0 4 3.2; 0.55 0 0; 0 0.25 0"},
+        {"--ltre", "--format", "M", turtle, "--matrix", anton},
+        {"--ltre", "--matrix", "1 1; 1 1", "--matrix", "0 1; 1 0"},
+        {"--vary", "b", "--from", "0", "--to", "1", "--matrix", anton},
+        {"--ltre", "--matrix", anton},
+    };
+    for (const char *output : {"", "--json", "--csv"}) {
+        for (const auto &arguments : whatIf) {
+            std::vector<std::string> invocation = {"--report"};
+            if (*output)
+                invocation.push_back(output);
+            invocation.insert(invocation.end(), arguments.begin(), arguments.end());
+            all.push_back(invocation);
+        }
+    }
     return all;
 }
 
