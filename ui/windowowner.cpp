@@ -141,6 +141,16 @@ void WindowOwner::showAnalysisfrm()
     showInFront(&window);
 }
 
+void WindowOwner::showAnalysisfrm(const StageModel &model, const std::optional<double> &root,
+                                  QWidget *cameFrom)
+{
+    Analysisfrm &window = loaded(m_analysisfrm, *this);
+    window.showAnalysis(model, root, cameFrom);
+    if (cameFrom && cameFrom != &window)
+        cameFrom->hide();
+    showInFront(&window);
+}
+
 void WindowOwner::showGraphfrm()
 {
     showInFront(&graphfrm());
@@ -183,11 +193,6 @@ void WindowOwner::showStepsfrm(QWidget *cameFrom, const std::vector<SearchEntry>
 void WindowOwner::showStagefrm()
 {
     showInFront(&loaded(m_stagefrm, *this));
-}
-
-void WindowOwner::showAnalysisfrmForStage(const StageModel &, const std::optional<double> &)
-{
-    // Left empty on purpose until "Further analysis" can show a stage model.
 }
 
 void WindowOwner::showForm1()

@@ -15,7 +15,8 @@ class QWidget;
 
 namespace tarnvale {
 struct PopulationParameterTexts;
-}
+struct StageModel;
+} // namespace tarnvale
 
 namespace tarnvale::ui {
 
@@ -72,6 +73,10 @@ public:
     void showResultFrm();
     // "Further analysis", analysing the table of the search afresh each time it is shown.
     void showAnalysisfrm();
+    // "Further analysis" of a stage model beside `root`, the root of the search on it (empty:
+    // none). `cameFrom` is hidden; "Back" and a close through the frame return to it.
+    void showAnalysisfrm(const StageModel &model, const std::optional<double> &root,
+                         QWidget *cameFrom);
     void showGraphfrm();
     void showCopyrigh();
     void showBackform();
@@ -85,11 +90,6 @@ public:
 
     // "Stage matrix", showing the model kept here.
     void showStagefrm();
-
-    // "Further analysis" of a stage model beside the root of its search (empty: none). Not yet
-    // built: "Further analysis" analyses Leslie tables only, so this does nothing until it
-    // takes a stage model.
-    void showAnalysisfrmForStage(const StageModel &model, const std::optional<double> &root);
 
     // Brings the main window back in front, as every way out of another window does.
     void showForm1();
