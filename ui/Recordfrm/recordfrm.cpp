@@ -168,7 +168,6 @@ void Recordfrm::buildUi()
     auto *top = new QHBoxLayout;
     Label1 = MakeLabel(this, "Label1", {}, kPoints, QStringLiteral("Filter"));
     Text1 = MakeTextBox(this, "Text1", {}, kPoints, false, false, QString());
-    Text1->setClearButtonEnabled(true);
     Text1->setToolTip(
         QStringLiteral("Shows the records that hold this text in one of their columns"));
     Text1->setPlaceholderText(QStringLiteral("species, name, authors, year, check…"));
