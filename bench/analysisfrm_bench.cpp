@@ -1,9 +1,10 @@
 // "Further analysis" on the longest table there is (201 age classes), offscreen: opening the
 // window from the results until it is drawn, and a new step count or start vector until the
-// projection is redrawn. Timed as the click benchmarks time a click: from the action until a
-// pass over the event queue paints nothing more.
+// projection is redrawn; and opened on a stage model of 50 stages. Timed as the click benchmarks
+// time a click: from the action until a pass over the event queue paints nothing more.
 #include "bench/benchprogram.h"
 
+#include "core/stagemodel.h"
 #include "ui/windowowner.h"
 
 #include <QAbstractButton>
@@ -65,6 +66,13 @@ public:
         return timed([this] { QTest::mouseClick(Control(results(), "Command2"), Qt::LeftButton); });
     }
 
+    // "Further analysis" on a stage model, opened from the results as the window of the stage
+    // matrix opens it, timed.
+    std::pair<double, double> open(const StageModel &model)
+    {
+        return timed([this, &model] { m_windows->showAnalysisfrm(model, 1.0, results()); });
+    }
+
 private:
     AnalysisState m_state;
     FakeDialogs m_dialogs;
@@ -92,6 +100,55 @@ void openWindow(benchmark::State &run, bool fresh)
             run.ResumeTiming();
         }
         const auto [wall, took] = session.open();
+        if (wall < 0 || !session.analysis() || !session.analysis()->isVisible()) {
+            run.SkipWithError("the window did not open");
+            return;
+        }
+        run.SetIterationTime(wall);
+        cpu += took;
+    }
+    report(run, cpu);
+}
+
+// A size-classified model of `n` stages: each stage stays (0.5), grows by one (0.3) or two
+// (0.1) stages or shrinks by one (0.05), and the upper two thirds reproduce, all into the first
+// stage. Its life cycle is one class, so lambda1 comes from the eigenvalues of the whole matrix.
+StageModel sizeClassified(int n)
+{
+    StageModel model;
+    model.a = SquareMatrix(n);
+    for (int i = 0; i < n; ++i) {
+        model.a.at(i, i) = 0.5;
+        if (i + 1 < n)
+            model.a.at(i + 1, i) = 0.3;
+        if (i + 2 < n)
+            model.a.at(i + 2, i) = 0.1;
+        if (i > 0)
+            model.a.at(i - 1, i) = 0.05;
+        if (i >= n / 3)
+            model.a.at(0, i) += 0.2 + 0.01 * i;
+        model.names.push_back("size class " + std::to_string(i + 1));
+    }
+    return model;
+}
+
+// Opening the window on a stage model: built afresh, or shown again after Back.
+void openOnStages(benchmark::State &run, bool fresh, int stages)
+{
+    Session session;
+    const StageModel model = sizeClassified(stages);
+    double cpu = 0;
+    for (auto _ : run) {
+        if (QWidget *w = session.analysis()) {
+            run.PauseTiming();
+            if (fresh)
+                w->close();
+            else
+                QTest::mouseClick(Control(w, "Command1"), Qt::LeftButton);
+            catchUp();
+            run.ResumeTiming();
+        }
+        const auto [wall, took] = session.open(model);
         if (wall < 0 || !session.analysis() || !session.analysis()->isVisible()) {
             run.SkipWithError("the window did not open");
             return;
@@ -151,6 +208,9 @@ const bool registered = [] {
     add("Further analysis/steps 1000/table N=200", redraw, false, 1000);
     add("Further analysis/start vector, 30 steps/table N=200", redraw, true, 30);
     add("Further analysis/start vector, 1000 steps/table N=200", redraw, true, 1000);
+    add("Further analysis/open afresh/stages 50", openOnStages, true, 50);
+    add("Further analysis/open again/stages 50", openOnStages, false, 50);
+    add("Further analysis/open again/stages 500", openOnStages, false, 500);
     return true;
 }();
 

@@ -57,11 +57,11 @@ ModelRead readMatrixText(const std::string &text)
     MatrixTextParse parse = ParseMatrixText(text);
     if (!parse.ok)
         return {false, ModelKind::Stage, {}, {}, std::move(parse.message)};
-    if (!parse.model.split() && parse.model.stages() <= kMaxLeslieClasses
-        && LeslieTableOf(parse.model.a)) {
-        LeslieParse leslie = ParseLeslieMatrix(text);
-        return {
-            leslie.ok, ModelKind::Leslie, std::move(leslie.table), {}, std::move(leslie.message)};
+    if (!parse.model.split() && parse.model.stages() <= kMaxLeslieClasses) {
+        // The table of the numbers ParseLeslieMatrix reads from such a text; a text of A alone
+        // ("[A] 0 2; 0.5 0") gives the same.
+        if (std::optional<LeslieTable> table = LeslieTableOf(parse.model.a))
+            return {true, ModelKind::Leslie, std::move(*table), {}, {}};
     }
     return {true, ModelKind::Stage, {}, std::move(parse.model), {}};
 }

@@ -113,9 +113,8 @@ std::string textNote(const ResultField &field, const Report &report)
     const StageAnalysis &a = report.stage;
     if ((key == "R0" || key == "T") && !a.netReproductiveRate && !a.whyNoR0.empty())
         return a.whyNoR0;
-    if (key == "damping_ratio" && a.period && *a.period > 1)
-        return "the population cycles with period " + std::to_string(*a.period)
-            + "; the stage structure does not approach w";
+    if (key == "damping_ratio")
+        return PeriodicNote(a);
     return {};
 }
 

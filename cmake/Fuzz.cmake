@@ -1,6 +1,6 @@
 # The fuzzers (the life-table reader, the number texts, the matrix text, the matrix file reader,
-# the databases' flat files), built with clang (they need libFuzzer) as a project of their own under fuzz/, and a bounded run
-# of each as a test. They are left out, with a note, when no clang here can build a libFuzzer
+# the databases' flat files, the command line's "what if"), built with clang (they need
+# libFuzzer) as a project of their own under fuzz/, and a bounded run of each as a test. They are left out, with a note, when no clang here can build a libFuzzer
 # target.
 set(TARNVALE_FUZZ_SECONDS 60 CACHE STRING "How long the life-table fuzz test runs, in seconds")
 set(TARNVALE_NUMBERTEXT_FUZZ_SECONDS 30 CACHE STRING
@@ -10,6 +10,8 @@ set(TARNVALE_MATRIXFILE_FUZZ_SECONDS 30 CACHE STRING
     "How long the matrix file fuzz test runs, in seconds")
 set(TARNVALE_COMPADRE_FUZZ_SECONDS 30 CACHE STRING
     "How long the flat-file fuzz test runs, in seconds")
+set(TARNVALE_WHATIF_FUZZ_SECONDS 30 CACHE STRING
+    "How long the what-if fuzz test runs, in seconds")
 
 find_program(TARNVALE_FUZZ_CXX NAMES clang++ clang++-14)
 if(NOT TARNVALE_FUZZ_CXX)
@@ -33,8 +35,9 @@ endif()
 message(STATUS "Fuzzing: lifetable_fuzz (${TARNVALE_FUZZ_SECONDS} s), numbertext_fuzz "
                "(${TARNVALE_NUMBERTEXT_FUZZ_SECONDS} s), matrix_fuzz "
                "(${TARNVALE_MATRIX_FUZZ_SECONDS} s), matrixfile_fuzz "
-               "(${TARNVALE_MATRIXFILE_FUZZ_SECONDS} s) and compadre_fuzz "
-               "(${TARNVALE_COMPADRE_FUZZ_SECONDS} s) with ${TARNVALE_FUZZ_CXX}")
+               "(${TARNVALE_MATRIXFILE_FUZZ_SECONDS} s), compadre_fuzz "
+               "(${TARNVALE_COMPADRE_FUZZ_SECONDS} s) and whatif_fuzz "
+               "(${TARNVALE_WHATIF_FUZZ_SECONDS} s) with ${TARNVALE_FUZZ_CXX}")
 
 include(ExternalProject)
 set(fuzz_dir ${CMAKE_BINARY_DIR}/fuzz)
@@ -46,7 +49,8 @@ ExternalProject_Add(tarnvale_fuzzers
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     BUILD_BYPRODUCTS ${fuzz_dir}/lifetable_fuzz ${fuzz_dir}/numbertext_fuzz ${fuzz_dir}/matrix_fuzz
-                     ${fuzz_dir}/matrixfile_fuzz ${fuzz_dir}/compadre_fuzz)
+                     ${fuzz_dir}/matrixfile_fuzz ${fuzz_dir}/compadre_fuzz
+                     ${fuzz_dir}/whatif_fuzz)
 
 # tarnvale_fuzz_test(name seconds): a bounded run of fuzz/<name>.cpp from its committed seeds
 # (fuzz/corpus/<corpus>, only read) and the inputs it found before (kept in the build tree),
@@ -67,3 +71,4 @@ tarnvale_fuzz_test(numbertext_fuzz numbertext ${TARNVALE_NUMBERTEXT_FUZZ_SECONDS
 tarnvale_fuzz_test(matrix_fuzz matrix ${TARNVALE_MATRIX_FUZZ_SECONDS})
 tarnvale_fuzz_test(matrixfile_fuzz matrixfile ${TARNVALE_MATRIXFILE_FUZZ_SECONDS})
 tarnvale_fuzz_test(compadre_fuzz compadre ${TARNVALE_COMPADRE_FUZZ_SECONDS})
+tarnvale_fuzz_test(whatif_fuzz whatif ${TARNVALE_WHATIF_FUZZ_SECONDS})

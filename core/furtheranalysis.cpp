@@ -48,10 +48,41 @@ RootComparison CompareRoots(const LeslieAnalysis &analysis, const std::optional<
     return c;
 }
 
+RootComparison CompareRoots(const StageAnalysis &analysis, const std::optional<double> &root)
+{
+    RootComparison c;
+    if (root && std::isfinite(*root))
+        c.root = root;
+    c.lambda1 = analysis.lambda;
+    if (!c.root || !c.lambda1)
+        return c;
+    c.difference = finite(*c.root - *c.lambda1);
+    if (*c.lambda1 > 0)
+        c.relativeDifference = finite((*c.root - *c.lambda1) / *c.lambda1);
+    // Another class of the life cycle may share lambda1 exactly; that is still lambda1.
+    double nearest = std::fabs(*c.root - *c.lambda1);
+    for (std::size_t i = 1; i < analysis.eigenvalues.size(); ++i) {
+        const std::complex<double> mu = analysis.eigenvalues[i];
+        const bool real = std::fabs(mu.imag()) <= 1e-9 * std::abs(mu);
+        if (!real || std::fabs(mu.real() - *c.lambda1) <= 1e-12 * std::max(1.0, *c.lambda1))
+            continue;
+        if (std::fabs(mu.real() - *c.root) < nearest) {
+            nearest = std::fabs(mu.real() - *c.root);
+            c.otherRoot = true;
+            c.otherEigenvalue = mu.real();
+        }
+    }
+    return c;
+}
+
 std::string OtherRootNote(const RootComparison &comparison)
 {
     if (!comparison.otherRoot)
         return {};
+    if (comparison.otherEigenvalue)
+        return "Your search found the eigenvalue " + NumberToText(*comparison.otherEigenvalue)
+            + " of the matrix: this is not the dominant root \u03bb1, the largest eigenvalue, by "
+              "which the population grows.";
     return "Your search found another root of f(x) = 0, not the dominant one: the dominant root "
            "\u03bb1 is the largest, and the population grows by it.";
 }
@@ -71,6 +102,19 @@ std::string PeriodText(const LeslieAnalysis &analysis)
     return analysis.period ? std::to_string(*analysis.period) : std::string("undefined");
 }
 
+std::string PeriodText(const StageAnalysis &analysis)
+{
+    return analysis.period ? std::to_string(*analysis.period) : std::string("undefined");
+}
+
+std::string PeriodicNote(const StageAnalysis &analysis)
+{
+    if (!analysis.period || *analysis.period <= 1)
+        return {};
+    return "the population cycles with period " + std::to_string(*analysis.period)
+        + "; the stage structure does not approach w";
+}
+
 std::optional<double> FinalGrowthRatio(const Projection &projection)
 {
     return projection.growthRatio.empty() ? std::nullopt : projection.growthRatio.back();
@@ -84,6 +128,16 @@ std::optional<double> ElasticitySum(const LeslieAnalysis &analysis)
     for (double e : *analysis.elasticityFecundity)
         sum += e;
     for (double e : *analysis.elasticitySurvival)
+        sum += e;
+    return finite(sum);
+}
+
+std::optional<double> ElasticitySum(const StageAnalysis &analysis)
+{
+    if (!analysis.elasticity)
+        return std::nullopt;
+    double sum = 0;
+    for (double e : analysis.elasticity->values)
         sum += e;
     return finite(sum);
 }
@@ -129,9 +183,13 @@ std::vector<ChartPoint> ChartLine(const std::vector<std::optional<double>> &valu
     return points;
 }
 
-std::vector<ShareLine> GroupedShares(const Projection &projection,
-                                     const std::optional<std::vector<double>> &sad, int ageClasses,
-                                     int shown)
+namespace {
+
+// The lines of the share chart, each labelled by `label(first, last)` for the classes it covers.
+template<typename Label>
+std::vector<ShareLine> groupShares(const Projection &projection,
+                                   const std::optional<std::vector<double>> &sad, int ageClasses,
+                                   int shown, Label label)
 {
     if (ageClasses <= shown + 1)
         shown = ageClasses;
@@ -142,8 +200,7 @@ std::vector<ShareLine> GroupedShares(const Projection &projection,
         const int first = line;
         const int last = line < shown ? line : ageClasses - 1;
         ShareLine l;
-        l.label = first == last ? "age " + std::to_string(first)
-                                : "ages " + std::to_string(first) + "-" + std::to_string(last);
+        l.label = label(first, last);
         l.shares.reserve(projection.shares.size());
         for (const std::optional<std::vector<double>> &shares : projection.shares) {
             if (!shares || static_cast<int>(shares->size()) != ageClasses) {
@@ -164,6 +221,120 @@ std::vector<ShareLine> GroupedShares(const Projection &projection,
         lines.push_back(std::move(l));
     }
     return lines;
+}
+
+} // namespace
+
+std::vector<ShareLine> GroupedShares(const Projection &projection,
+                                     const std::optional<std::vector<double>> &sad, int ageClasses,
+                                     int shown)
+{
+    return groupShares(projection, sad, ageClasses, shown, [](int first, int last) {
+        return first == last ? "age " + std::to_string(first)
+                             : "ages " + std::to_string(first) + "-" + std::to_string(last);
+    });
+}
+
+std::vector<ShareLine> GroupedStageShares(const Projection &projection,
+                                          const std::optional<std::vector<double>> &stable,
+                                          const std::vector<std::string> &names, int stages,
+                                          int shown)
+{
+    return groupShares(projection, stable, stages, shown, [&names](int first, int last) {
+        return first == last
+            ? StageCaption(names, first)
+            : "stages " + std::to_string(first + 1) + "-" + std::to_string(last + 1);
+    });
+}
+
+std::string StageCaption(const std::vector<std::string> &names, int i)
+{
+    if (i >= 0 && static_cast<std::size_t>(i) < names.size())
+        return names[static_cast<std::size_t>(i)];
+    return "stage " + std::to_string(i + 1);
+}
+
+std::vector<std::string> StructureSentences(const StageAnalysis &a)
+{
+    if (!a.lambda)
+        return {};
+    std::vector<std::string> sentences;
+    sentences.push_back(
+        a.irreducible ? "Every stage can be reached from every other: the matrix is irreducible."
+                      : "Some stages cannot be reached from others: the matrix is reducible.");
+    if (a.primitive)
+        sentences.push_back("It is primitive: some power of the matrix has no zero entry, so from "
+                            "any start the stage structure settles to the stable distribution w.");
+    else if (a.period && *a.period > 1)
+        sentences.push_back(
+            "The population cycles with period " + std::to_string(*a.period)
+            + ": the life cycle leads back to a stage only in multiples of "
+            + std::to_string(*a.period)
+            + " steps, so the matrix is not primitive, and the stage structure keeps "
+              "oscillating instead of settling to w.");
+    else if (a.irreducible)
+        sentences.push_back("It is not primitive: its one stage does not lead back to itself.");
+    else
+        sentences.push_back("It is not primitive: as some stages cannot be reached from others, "
+                            "every power of the matrix keeps a zero entry.");
+    if (!a.ergodic)
+        sentences.push_back("Whether it is ergodic is undefined: the population dies out "
+                            "(\u03bb1 = 0).");
+    else if (*a.ergodic)
+        sentences.push_back("It is ergodic: every stage leads to the fastest-growing part of the "
+                            "life cycle, so the long-run growth rate \u03bb1 does not depend on "
+                            "the stages the population starts in.");
+    else if (!a.sensitivity)
+        sentences.push_back("It is not ergodic: two parts of the life cycle grow equally fast, so "
+                            "the long-run structure depends on the stages the population starts "
+                            "in.");
+    else
+        sentences.push_back("It is not ergodic: some stages do not lead to the fastest-growing "
+                            "part of the life cycle, so the long-run growth depends on the stages "
+                            "the population starts in.");
+    return sentences;
+}
+
+std::string NoR0Sentence(const StageAnalysis &analysis)
+{
+    if (analysis.netReproductiveRate || analysis.whyNoR0.empty())
+        return {};
+    return "R0 and T are undefined, because " + analysis.whyNoR0 + ".";
+}
+
+std::vector<EntryTable> EntryTables(const StageAnalysis &analysis)
+{
+    std::vector<EntryTable> tables;
+    for (const ResultField *field : ResultsOf(ModelKind::Stage, ResultKind::PerEntry)) {
+        EntryTable table;
+        table.field = field;
+        table.stages = analysis.stages;
+        const ResultValue value = ValueOf(*field, analysis);
+        if (const std::vector<double> *values = NumbersOf(value); values
+            && values->size() == static_cast<std::size_t>(analysis.stages) * analysis.stages) {
+            table.values = *values;
+            for (double v : *values)
+                if (std::isfinite(v))
+                    table.largest = std::max(table.largest, std::fabs(v));
+        }
+        tables.push_back(std::move(table));
+    }
+    return tables;
+}
+
+double EntryShade(const EntryTable &table, int i, int j)
+{
+    if (!table.values || !(table.largest > 0) || i < 0 || j < 0 || i >= table.stages
+        || j >= table.stages)
+        return 0;
+    const double v
+        = (*table.values)[static_cast<std::size_t>(i) * table.stages + static_cast<std::size_t>(j)];
+    return std::isfinite(v) ? std::min(std::fabs(v) / table.largest, 1.0) : 0.0;
+}
+
+std::string ShortValueText(const std::optional<double> &value)
+{
+    return value && std::isfinite(*value) ? NumberToShortText(*value, 4) : std::string("undefined");
 }
 
 } // namespace tarnvale

@@ -1,5 +1,6 @@
 #include "core/numbertext.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -277,6 +278,11 @@ std::string NumberToText(double value)
 std::string NumberToText(float value)
 {
     return format(value, 7, 7, false);
+}
+std::string NumberToShortText(double value, int digits)
+{
+    digits = std::clamp(digits, 1, 15);
+    return format(value, digits, digits, false);
 }
 std::string NumberToPaddedText(double value)
 {

@@ -40,6 +40,10 @@ ScannedNumber TextToNumber(std::string_view text);
 std::string NumberToText(double value);
 std::string NumberToText(float value);
 
+// NumberToText's form with at most `digits` significant digits (1 ... 15), in exponent form from
+// 10^digits on as well: "0.1235", "12.35", "1.235E+04", "1.235E-06".
+std::string NumberToShortText(double value, int digits);
+
 // The form used inside the equation text and for chart labels: the digits of NumberToText, one
 // blank before values >= 0, no "0" before the point below 1 (" .5", "-.25").
 std::string NumberToPaddedText(double value);

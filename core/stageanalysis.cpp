@@ -670,7 +670,9 @@ Reproduction reproductionOf(const StageModel &model)
         Matrix unit = Matrix::Zero(n, static_cast<Eigen::Index>(receiving.size()));
         for (std::size_t t = 0; t < receiving.size(); ++t)
             unit(receiving[t], static_cast<Eigen::Index>(t)) = 1.0;
-        columns = lu.solve(unit);
+        // Without births there is nothing to solve for (and Eigen's solve of no columns reads
+        // the first entry of an empty matrix).
+        columns = receiving.empty() ? Matrix(n, 0) : Matrix(lu.solve(unit));
         expectancy = lu.transpose().solve(Vector::Ones(n));
         for (std::size_t t = 0; t < receiving.size(); ++t)
             for (int i = 0; i < n; ++i)

@@ -510,12 +510,18 @@ BreakEven FindBreakEven(const Variation &variation, double lambdaTarget)
         (reached(lambda) ? lambdaHigh : lambdaLow) = lambda;
     }
     // lambda1 is smooth across a bracket this narrow: one secant step puts the value where
-    // lambda1 meets the target to rounding, not merely within the bracket's 1e-12.
+    // lambda1 meets the target to rounding, not merely within the bracket's 1e-12. It is taken
+    // only where lambda1 there does reach the target: rounding may put it a hair below, and a
+    // bracket at the bottom of the double range ([0, the smallest subnormal], where lambda1 still
+    // reaches the target) sends it to 0.
     double value = high;
-    if (lambdaLow && *lambdaHigh > *lambdaLow)
-        value = std::clamp(
+    if (lambdaLow && *lambdaHigh > *lambdaLow) {
+        const double secant = std::clamp(
             low + (lambdaTarget - *lambdaLow) * (high - low) / (*lambdaHigh - *lambdaLow), low,
             high);
+        if (secant < high && reached(LambdaAt(variation, secant)))
+            value = secant;
+    }
     result.value = value;
     return result;
 }

@@ -9,7 +9,7 @@
 #
 # The targets: lifetable (the life-table reader), numbertext (the number texts), matrix (the
 # --matrix text and the analyses), matrixfile (the matrix file reader and writer), compadre (the
-# reader of COMPADRE's and COMADRE's flat files).
+# reader of COMPADRE's and COMADRE's flat files), whatif (--vary, --break-even and --ltre).
 #
 # The inputs found are kept in build/fuzz/corpus-<name> (the test suite's bounded runs start from
 # them too); a crash, a leak, a timeout or a failed check is saved in build/fuzz/findings/ and

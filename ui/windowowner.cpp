@@ -142,6 +142,16 @@ void WindowOwner::showAnalysisfrm()
     showInFront(&window);
 }
 
+void WindowOwner::showAnalysisfrm(const StageModel &model, const std::optional<double> &root,
+                                  QWidget *cameFrom)
+{
+    Analysisfrm &window = loaded(m_analysisfrm, *this);
+    window.showAnalysis(model, root, cameFrom);
+    if (cameFrom && cameFrom != &window)
+        cameFrom->hide();
+    showInFront(&window);
+}
+
 void WindowOwner::showGraphfrm()
 {
     showInFront(&graphfrm());
@@ -200,11 +210,6 @@ void WindowOwner::loadStageRecord(const CompadreRecord &record)
     Stagefrm &stage = loaded(m_stagefrm, *this);
     stage.loadRecord(record);
     showInFront(&stage);
-}
-
-void WindowOwner::showAnalysisfrmForStage(const StageModel &, const std::optional<double> &)
-{
-    // Left empty on purpose until "Further analysis" can show a stage model.
 }
 
 void WindowOwner::showForm1()

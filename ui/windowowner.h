@@ -17,6 +17,7 @@ class QWidget;
 namespace tarnvale {
 struct CompadreRecord;
 struct PopulationParameterTexts;
+struct StageModel;
 } // namespace tarnvale
 
 namespace tarnvale::ui {
@@ -78,6 +79,10 @@ public:
     void showResultFrm();
     // "Further analysis", analysing the table of the search afresh each time it is shown.
     void showAnalysisfrm();
+    // "Further analysis" of a stage model beside `root`, the root of the search on it (empty:
+    // none). `cameFrom` is hidden; "Back" and a close through the frame return to it.
+    void showAnalysisfrm(const StageModel &model, const std::optional<double> &root,
+                         QWidget *cameFrom);
     void showGraphfrm();
     void showCopyrigh();
     void showBackform();
@@ -97,11 +102,6 @@ public:
     bool showRecordfrm(const QString &path);
     // Loads a database record into "Stage matrix" and brings it in front.
     void loadStageRecord(const CompadreRecord &record);
-
-    // "Further analysis" of a stage model beside the root of its search (empty: none). Not yet
-    // built: "Further analysis" analyses Leslie tables only, so this does nothing until it
-    // takes a stage model.
-    void showAnalysisfrmForStage(const StageModel &model, const std::optional<double> &root);
 
     // Brings the main window back in front, as every way out of another window does.
     void showForm1();

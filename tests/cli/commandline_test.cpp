@@ -314,6 +314,10 @@ TEST(CommandLine, reportsAStageModelWithItsOwnKeysAndColumns)
     EXPECT_NEAR(number("R0"), 10, 1e-13);
     EXPECT_NEAR(number("life_expectancy", 1), 3.5, 1e-14);
 
+    // A text of A alone is the text without its header: here a Leslie table, reported as one.
+    EXPECT_EQ(run({"--report", "--json", "--matrix", "[A] 0 2; 0.5 0"}).out,
+              run({"--report", "--json", "--matrix", "0 2; 0.5 0"}).out);
+
     // One Leslie table beside it: the stage columns follow, each line leaves empty what it lacks.
     const Outcome csv = run({"--report", "--csv", "--matrix", "0 2; 0.5 0", "--matrix", split});
     ASSERT_EQ(csv.status, 0) << csv.err;

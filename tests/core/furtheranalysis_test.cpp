@@ -180,4 +180,155 @@ TEST(GroupedShares, showsTheFirstClassesAndSumsTheRest)
     }
 }
 
+// ----- A stage model -----
+
+StageModel Stage(int n, std::vector<double> rowByRow, std::vector<std::string> names = {})
+{
+    StageModel model;
+    model.a = SquareMatrix(n);
+    model.a.values = std::move(rowByRow);
+    model.names = std::move(names);
+    return model;
+}
+
+TEST(CompareRoots, namesTheOtherRealEigenvalueOfAStageModel)
+{
+    // A triangular matrix has its diagonal as eigenvalues: 2 and 0.5. The root of a search
+    // belongs to the eigenvalue nearest it.
+    const StageAnalysis a = AnalyseStage(Stage(2, {2, 1, 0, 0.5}));
+    const std::pair<std::optional<double>, std::optional<double>> cases[]
+        = {{0.50001, 0.5}, {0.3, 0.5}, {1.3, {}}, {1.9999, {}}, {{}, {}}};
+    for (const auto &[root, other] : cases) {
+        const RootComparison r = CompareRoots(a, root);
+        EXPECT_EQ(r.otherEigenvalue, other) << root.value_or(-1);
+        EXPECT_EQ(r.otherRoot, other.has_value());
+        EXPECT_EQ(r.difference.has_value(), root.has_value());
+        if (root) {
+            EXPECT_NEAR(*r.relativeDifference, (*root - 2) / 2, 1e-15);
+        }
+    }
+    EXPECT_EQ(OtherRootNote(CompareRoots(a, 0.50001)),
+              "Your search found the eigenvalue 0.5 of the matrix: this is not the dominant root "
+              "\u03bb1, the largest eigenvalue, by which the population grows.");
+    // Two stages that each keep to themselves at the same rate: both roots are lambda1.
+    EXPECT_FALSE(CompareRoots(AnalyseStage(Stage(2, {1, 0, 0, 1})), 1.00001).otherRoot);
+}
+
+TEST(StructureSentences, explainTheLifeCycle)
+{
+    const std::string irreducible
+        = "Every stage can be reached from every other: the matrix is irreducible.";
+    const std::string reducible
+        = "Some stages cannot be reached from others: the matrix is reducible.";
+    const std::string primitive
+        = "It is primitive: some power of the matrix has no zero entry, so from any start the "
+          "stage structure settles to the stable distribution w.";
+    const std::string notPrimitive = "It is not primitive: as some stages cannot be reached from "
+                                     "others, every power of the matrix keeps a zero entry.";
+    const std::string ergodic = "It is ergodic: every stage leads to the fastest-growing part of "
+                                "the life cycle, so the long-run growth rate \u03bb1 does not "
+                                "depend on the stages the population starts in.";
+    const std::string notErgodic
+        = "It is not ergodic: some stages do not lead to the fastest-growing part of the life "
+          "cycle, so the long-run growth depends on the stages the population starts in.";
+    const std::string diesOut
+        = "Whether it is ergodic is undefined: the population dies out (\u03bb1 = 0).";
+    struct Case
+    {
+        const char *name;
+        StageModel model;
+        std::vector<std::string> sentences;
+    };
+    const Case cases[] = {
+        {"primitive", Stage(2, {0, 1, 0.5, 0.5}), {irreducible, primitive, ergodic}},
+        {"period 3",
+         Stage(3, {0, 0, 6, 0.5, 0, 0, 0, 1.0 / 3, 0}),
+         {irreducible,
+          "The population cycles with period 3: the life cycle leads back to a stage only in "
+          "multiples of 3 steps, so the matrix is not primitive, and the stage structure keeps "
+          "oscillating instead of settling to w.",
+          ergodic}},
+        // A third stage that leads back to the others but is never reached.
+        {"reducible, ergodic",
+         Stage(3, {0, 1, 1, 0.5, 0.5, 0, 0, 0, 0.5}),
+         {reducible, notPrimitive, ergodic}},
+        // A third stage, reached but leading nowhere, as post-reproductive females.
+        {"reducible",
+         Stage(3, {0, 1, 0, 0.5, 0.5, 0, 0, 0.1, 0.9}),
+         {reducible, notPrimitive, notErgodic}},
+        {"two equal classes",
+         Stage(2, {1, 0, 0, 1}),
+         {reducible, notPrimitive,
+          "It is not ergodic: two parts of the life cycle grow equally fast, so the long-run "
+          "structure depends on the stages the population starts in."}},
+        {"no reproduction", Stage(2, {0, 0, 0.5, 0}), {reducible, notPrimitive, diesOut}},
+        {"one stage, no loop",
+         Stage(1, {0}),
+         {irreducible, "It is not primitive: its one stage does not lead back to itself.",
+          diesOut}},
+        {"refused", Stage(1, {-1}), {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(StructureSentences(AnalyseStage(c.model)), c.sentences) << c.name;
+}
+
+TEST(FurtherAnalysisTexts, sayWhatAStageModelLacks)
+{
+    StageModel split = Stage(2, {0, 1, 0.5, 0.5});
+    split.u = SquareMatrix(2);
+    split.u->values = {0, 0, 0.5, 0.5};
+    split.f = SquareMatrix(2);
+    split.f->values = {0, 1, 0, 0};
+    EXPECT_EQ(NoR0Sentence(AnalyseStage(split)), "");
+    EXPECT_EQ(NoR0Sentence(AnalyseStage(Stage(2, {0, 1, 0.5, 0.5}))),
+              "R0 and T are undefined, because the model is not split into U and F.");
+    EXPECT_EQ(NoR0Sentence(AnalyseStage(Stage(1, {-1}))), "");
+
+    const StageAnalysis cycling = AnalyseStage(Stage(3, {0, 0, 6, 0.5, 0, 0, 0, 1.0 / 3, 0}));
+    EXPECT_EQ(PeriodText(cycling), "3");
+    EXPECT_EQ(PeriodicNote(cycling),
+              "the population cycles with period 3; the stage structure does not approach w");
+    const StageAnalysis reducible = AnalyseStage(Stage(2, {2, 1, 0, 0.5}));
+    EXPECT_EQ(PeriodText(reducible), "undefined");
+    EXPECT_EQ(PeriodicNote(reducible), "");
+    EXPECT_NEAR(*ElasticitySum(reducible), 1, 1e-15);
+    EXPECT_FALSE(ElasticitySum(AnalyseStage(Stage(2, {1, 0, 0, 1}))));
+
+    EXPECT_EQ(ShortValueText(1.0 / 3), "0.3333");
+    EXPECT_EQ(ShortValueText(12345.6), "1.235E+04");
+    EXPECT_EQ(ShortValueText(-1.23456e-6), "-1.235E-06");
+    EXPECT_EQ(ShortValueText(std::nullopt), "undefined");
+}
+
+TEST(EntryTables, tintEachEntryByItsShareOfTheLargest)
+{
+    // A = [0 1; 0.5 0.5]: lambda1 = 1, w = (1, 1) / 2, v = (1, 2), so S(i, j) = v(i) w(j) / <v, w>
+    // = v(i) / 3 and E = S A.
+    const StageAnalysis a = AnalyseStage(Stage(2, {0, 1, 0.5, 0.5}));
+    const std::vector<EntryTable> tables = EntryTables(a);
+    ASSERT_EQ(tables.size(), 2u); // the sensitivities, then the elasticities
+    const double shades[2][4] = {{0.5, 0.5, 1, 1}, {0, 1, 1, 1}};
+    for (int t = 0; t < 2; ++t)
+        for (int e = 0; e < 4; ++e)
+            EXPECT_NEAR(EntryShade(tables[t], e / 2, e % 2), shades[t][e], 1e-14) << t << e;
+
+    // lambda1 is not simple: no sensitivities, no tint.
+    const std::vector<EntryTable> none = EntryTables(AnalyseStage(Stage(2, {1, 0, 0, 1})));
+    EXPECT_FALSE(none[0].values);
+    EXPECT_EQ(EntryShade(none[0], 0, 0), 0.0);
+}
+
+TEST(GroupedStageShares, nameTheLinesByTheStages)
+{
+    const auto labels = [](const std::vector<std::string> &names, int shown) {
+        std::vector<std::string> texts;
+        for (const ShareLine &line : GroupedStageShares({}, std::nullopt, names, 3, shown))
+            texts.push_back(line.label);
+        return texts;
+    };
+    EXPECT_EQ(labels({"egg", "larva", "adult"}, 7),
+              (std::vector<std::string> {"egg", "larva", "adult"}));
+    EXPECT_EQ(labels({}, 1), (std::vector<std::string> {"stage 1", "stages 2-3"}));
+}
+
 } // namespace

@@ -357,6 +357,14 @@ TEST(AnalyseStage, findsR0AsTheSumOverGenerations)
         EXPECT_EQ(analysis.whyNoR0, c.why) << c.name;
     }
     EXPECT_EQ(AnalyseStage(Model(Matrix(1, {2}))).whyNoR0, "the model is not split into U and F");
+
+    // Without births R0 is 0: there are no stages of newborns to solve for (the fuzzer found
+    // that solve reading an empty matrix).
+    StageModel barren;
+    barren.u = Matrix(2, {0, 0, 0.5, 0.3});
+    barren.f = SquareMatrix(2);
+    barren.a = *SumOfParts(barren);
+    EXPECT_EQ(AnalyseStage(barren).netReproductiveRate, 0.0);
 }
 
 // Every number of an analysis is finite.

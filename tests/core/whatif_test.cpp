@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 
 namespace {
@@ -102,6 +103,15 @@ TEST(WhatIf, breaksEvenAtTheClosedForms)
         EXPECT_NEAR(lambda, c.lambdaTarget, 1e-9) << c.target;
     }
     EXPECT_NEAR(*LeslieLambda(kAnton), 1.5, 1e-15);
+
+    // The fecundities of a table of 1e300 rates break even below the double range: the smallest
+    // positive double is the smallest value that reaches the target (the secant step once gave
+    // 0, where lambda1 is 0).
+    const Variation huge = Fit(ParseLeslieMatrix("1e300 1e300; 1e300 0").table, "row[1]");
+    const BreakEven below = FindBreakEven(huge, 1000);
+    ASSERT_TRUE(below.value) << below.reason;
+    EXPECT_EQ(*below.value, std::numeric_limits<double>::denorm_min());
+    EXPECT_GE(*LambdaAt(huge, *below.value), 1000);
 }
 
 TEST(WhatIf, saysWhyABreakEvenIsUnreachable)

@@ -69,3 +69,64 @@ TEST(AnalysisData, exportWritesBothFilesOrNone)
 }
 
 } // namespace
+
+namespace {
+
+// Juveniles become adults at 0.5, adults survive at 0.5 and have 1 young: U = [0 0; 0.5 0.5],
+// F = [0 1; 0 0], A = [0 1; 0.5 0.5]. lambda1 = 1 (lambda^2 - lambda/2 - 1/2 = 0), w = (1, 1)/2,
+// v = (1, 2), <v, w> = 3/2, so S(i, j) = v(i) w(j) / <v, w> = v(i) / 3 and E = S A. N = (I -
+// U)^-1 = [1 0; 1 2]: each stage lives 2 steps. From the juveniles n = (1, 0), (0, .5),
+// (.5, .25), at distances 1/2, 1/2 and 1/6 from w.
+StageModel juvenilesAndAdults()
+{
+    StageModel m;
+    m.a = SquareMatrix(2);
+    m.a.values = {0, 1, 0.5, 0.5};
+    m.u = SquareMatrix(2);
+    m.u->values = {0, 0, 0.5, 0.5};
+    m.f = SquareMatrix(2);
+    m.f->values = {0, 1, 0, 0};
+    m.names = {"juvenile", "adult"};
+    return m;
+}
+
+TEST(AnalysisData, stageFilesHoldTheNumbersWorkedOutByHand)
+{
+    const StageModel m = juvenilesAndAdults();
+    const StageAnalysis a = AnalyseStage(m);
+    const Projection p = ProjectMatrix(m.a, {1, 0}, 2, a.stableDistribution);
+    EXPECT_EQ(ProjectionFileText(p, a),
+              "\"t,N(t),N(t+1)/N(t),distance to w,juvenile,adult\"\r\n"
+              "0,1,.5,.5,1,0\r\n"
+              "1,.5,1.5,.5,0,1\r\n"
+              "2,.75,,.166666666666667,.666666666666667,.333333333333333\r\n");
+    EXPECT_EQ(ClassesFileText(a),
+              "\"stage,stable distribution w,reproductive value,life expectancy\"\r\n"
+              "juvenile,.5,1,2\r\n"
+              "adult,.5,2,2\r\n");
+    const std::vector<const ResultField *> entries
+        = ResultsOf(ModelKind::Stage, ResultKind::PerEntry);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(EntriesFileText(a, *entries[0]),
+              "\"\",\"juvenile\",\"adult\"\r\n"
+              "\"juvenile\",.333333333333333,.333333333333333\r\n"
+              "\"adult\",.666666666666667,.666666666666667\r\n");
+    EXPECT_EQ(EntriesFileText(a, *entries[1]),
+              "\"\",\"juvenile\",\"adult\"\r\n"
+              "\"juvenile\",0,.333333333333333\r\n"
+              "\"adult\",.333333333333333,.333333333333333\r\n");
+
+    // Without names the stages are numbered; undefined sensitivities leave their entries empty;
+    // a name with a comma or a quote stays one field.
+    StageModel twin;
+    twin.a = SquareMatrix(2);
+    twin.a.values = {1, 0, 0, 1};
+    const StageAnalysis t = AnalyseStage(twin);
+    EXPECT_EQ(EntriesFileText(t, *entries[0]),
+              "\"\",\"stage 1\",\"stage 2\"\r\n\"stage 1\",,\r\n\"stage 2\",,\r\n");
+    twin.names = {"a, \"b\"", "c"};
+    const std::string named = ClassesFileText(AnalyseStage(twin));
+    EXPECT_EQ(named.substr(named.find('\n') + 1), "\"a, \"\"b\"\"\",,,\r\nc,,,\r\n");
+}
+
+} // namespace

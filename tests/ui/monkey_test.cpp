@@ -54,7 +54,7 @@ constexpr int kChecksColumn = 7;
 constexpr int kProblemColumn = 8;
 
 // The seed of the walk; TARNVALE_MONKEY_SEED replays another one.
-constexpr std::uint32_t kDefaultSeed = 20240611;
+constexpr std::uint32_t kDefaultSeed = 20240615;
 // Fresh starts of the program, and actions in each: a few thousand in all, well under a minute.
 constexpr int kEpisodes = 6;
 constexpr int kActionsPerEpisode = 600;
@@ -67,8 +67,8 @@ const std::map<QString, std::map<QString, QString>> kSwitches = {
                {"Command15", "Stepsfrm"}, {"Command16", "Stagefrm"}, {"Label4", "Introfrm"}}},
     {"Graphfrm", {{"Command2", "Copyrigh"}, {"Command3", "Form1"}, {"Command7", "Stepsfrm"}}},
     {"ResultFrm", {{"Command1", "Form1"}, {"Command2", "Analysisfrm"}}},
-    {"Analysisfrm", {{"Command1", "ResultFrm"}}},
-    {"Stagefrm", {{"Command7", "Stepsfrm"}, {"Command8", "Form1"}}},
+    {"Analysisfrm", {}}, // Back goes where the window came from
+    {"Stagefrm", {{"Command6", "Analysisfrm"}, {"Command7", "Stepsfrm"}, {"Command8", "Form1"}}},
     {"Recordfrm", {{"Command2", "Stagefrm"}}},
 };
 // clang-format on
@@ -98,6 +98,7 @@ struct Expected
     // The line under the stage grid names the database record loaded, until the matrix changes.
     bool stageRecord = false;
     QString stepsFrom; // where "Search steps" goes back to
+    QString analysisFrom; // where "Further analysis" goes back to
 
     // A changed matrix cell withdraws every result and every step of the search.
     void cellChanged()
@@ -192,8 +193,9 @@ public:
     QString step()
     {
         fronts.insert(m_expected.front);
+        // A part Qt builds inside a control (the corner of a table) is no control of the program.
         for (QAbstractButton *b : window(m_expected.front)->findChildren<QAbstractButton *>())
-            if (b->isVisible())
+            if (b->isVisible() && !b->objectName().isEmpty())
                 offered.insert(m_expected.front + ' ' + b->objectName());
         if (!in("Form1")) // closing the main window ends the program
             offered.insert(m_expected.front + " frame");
@@ -521,6 +523,10 @@ private:
             e.front = to->second;
             if (e.front == "Stepsfrm")
                 e.stepsFrom = front;
+            if (e.front == "Analysisfrm")
+                e.analysisFrom = front;
+            if (e.front == "Analysisfrm" && front == "Stagefrm")
+                ++reached["stage models analysed"];
         } else if (front == "Stagefrm")
             stageOutcome(button, messages);
         else if (front == "Recordfrm")
@@ -734,11 +740,16 @@ private:
         };
         auto *typed = w->findChild<QLineEdit *>("txtStart");
         const int steps = w->findChild<QSpinBox *>("txtSteps")->value();
-        const bool refused = w->findChild<QLabel *>("lblRootNotice")
-                                 ->text()
-                                 .startsWith("This table cannot be analysed");
+        const QString notice = w->findChild<QLabel *>("lblRootNotice")->text();
+        const bool refused = notice.startsWith("This table cannot be analysed")
+            || notice.startsWith("This model cannot be analysed");
+        // A Leslie table from the results, or the stage model of "Stage matrix".
+        const bool stage = w->model() == ModelKind::Stage;
+        const StageAnalysis &s = w->stageAnalysis();
+        const std::optional<std::vector<double>> &stable
+            = stage ? s.stableDistribution : w->analysis().stableAgeDistribution;
         QStringList wrong;
-        if (option(2)->isHidden() == w->analysis().stableAgeDistribution.has_value())
+        if (option(2)->isHidden() == stable.has_value())
             wrong << "the SAD offered where it is undefined or not where it is";
         if (typed->isEnabled() != (option(3)->isChecked() && !refused))
             wrong << "the typed shares open without their choice or closed with it";
@@ -749,8 +760,11 @@ private:
             wrong << QStringLiteral("a projection of %1 steps where %2 are chosen")
                          .arg(projection.steps)
                          .arg(steps);
+        const std::string typedText = typed->text().toStdString();
         const bool badStart = option(3)->isChecked() && !refused
-            && !MakeStartVector(w->analysis(), StartChoice::Typed, typed->text().toStdString()).ok;
+            && !(stage ? MakeStartVector(s.stages, stable, StartChoice::Typed, typedText, s.names)
+                       : MakeStartVector(w->analysis(), StartChoice::Typed, typedText))
+                    .ok;
         if (w->findChild<QLabel *>("lblStartMessage")->isHidden() == badStart)
             wrong << "the message on the typed shares " + QString(badStart ? "missing" : "shown");
         reached["typed starts refused"] += badStart ? 1 : 0;
@@ -766,6 +780,8 @@ private:
     void analysisOutcome(const QString &button, int messages)
     {
         ++reached["further analyses"];
+        if (button == "Command1")
+            m_expected.front = m_expected.analysisFrom;
         const QString &to = p.dialogs.saveName;
         if (button == "Command2" && !refusedWith(messages, "Save")
             && (to == "a.b" || to.contains("none/")))
@@ -1274,6 +1290,9 @@ private:
 
     void otherWindowAction()
     {
+        // From "Stage matrix" the walk soon goes back to the search it left.
+        if (in("Analysisfrm") && m_expected.analysisFrom == "Stagefrm" && pick(4) == 0)
+            return pick(2) == 0 ? closeFront() : click("Command1");
         if (in("Analysisfrm"))
             return pick(30) == 0 ? closeFront() : analysisAction();
         // The closing notice is only ever left by its frame: its "OK" leads to the end.
@@ -1314,7 +1333,7 @@ private:
         }
         // "Further analysis" closes back to the results it came from, "Search steps" to where it
         // was opened from.
-        m_expected.front = in("Analysisfrm") ? QStringLiteral("ResultFrm")
+        m_expected.front = in("Analysisfrm") ? m_expected.analysisFrom
             : in("Stepsfrm")                 ? m_expected.stepsFrom
             : in("Recordfrm")                ? QStringLiteral("Stagefrm")
                                              : QStringLiteral("Form1");
@@ -1652,6 +1671,7 @@ private slots:
                                  "stage files read",
                                  "stage files refused",
                                  "stage saves",
+                                 "stage models analysed",
                                  "database files listed",
                                  "records loaded"})
             QVERIFY2(total[what] > 0, what);

@@ -8,6 +8,7 @@
 #include "ui/common/dialogs.h"
 #include "ui/windowowner.h"
 
+#include <QAbstractTableModel>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCategoryAxis>
@@ -22,8 +23,12 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStackedBarSeries>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -41,11 +46,14 @@ QString shown(const std::optional<double> &value)
 }
 
 constexpr double kPoints = 11;
+constexpr int kStageHeight = 1000; // pixels, beside a Leslie table's 900
 constexpr double kChartPoints = 9;
 
 // The colours of the share lines, each line's SAD dashed in the same colour.
-const QColor kLineColours[] = {QColor(0, 0, 192),   QColor(192, 0, 0),   QColor(0, 128, 0),
-                               QColor(224, 128, 0), QColor(128, 0, 160), QColor(96, 96, 96)};
+// A Leslie table has at most 6 lines, a stage model 8.
+const QColor kLineColours[]
+    = {QColor(0, 0, 192),   QColor(192, 0, 0),  QColor(0, 128, 0),   QColor(224, 128, 0),
+       QColor(128, 0, 160), QColor(96, 96, 96), QColor(0, 150, 160), QColor(150, 90, 40)};
 
 QChartView *makeChartView(QWidget *parent, const char *name, const QString &title)
 {
@@ -209,15 +217,152 @@ void addRow(QFormLayout *form, QWidget *parent, const QString &caption, QLineEdi
     NameBoxByLabel(box, label);
 }
 
-// The table's columns: the age, then the per-class results.
-const std::vector<const char *> kColumnTitles = [] {
-    std::vector<const char *> titles = {"Age"};
-    for (const ResultField *field : ResultsOf(ModelKind::Leslie, ResultKind::PerClass))
-        titles.push_back(field->title);
+// The table's columns: the age or stage, then the per-class results of the model.
+QStringList columnTitles(ModelKind kind)
+{
+    QStringList titles
+        = {kind == ModelKind::Leslie ? QStringLiteral("Age") : QStringLiteral("Stage")};
+    for (const ResultField *field : ResultsOf(kind, ResultKind::PerClass))
+        titles << QString::fromUtf8(field->title);
     return titles;
-}();
+}
+
+// A light tint from white (0) to a pale blue (1), under which black text stays readable.
+QColor tint(double shade)
+{
+    return QColor(qRound(255 - 105 * shade), qRound(255 - 60 * shade), 255);
+}
+
+// Columns wide enough for a short number and for the longest word of a stage name, the header
+// as high as the names need when they wrap, up to two lines.
+void fitEntryColumns(QTableView *view, const QStringList &captions)
+{
+    QHeaderView *header = view->horizontalHeader();
+    const QFontMetrics numbers(view->font()), names(header->font());
+    int width = numbers.horizontalAdvance(QStringLiteral("-8.888E-88")) + 12;
+    for (const QString &caption : captions)
+        for (const QString &word : caption.split(' ', Qt::SkipEmptyParts))
+            width = std::max(width, std::min(names.horizontalAdvance(word) + 12, 140));
+    header->setDefaultSectionSize(width);
+    int height = names.height();
+    for (const QString &caption : captions)
+        height = std::max(height,
+                          names
+                              .boundingRect(QRect(0, 0, width - 8, 10 * names.height()),
+                                            Qt::AlignCenter | Qt::TextWordWrap, caption)
+                              .height());
+    header->setFixedHeight(std::min(height, 2 * names.height()) + 8);
+}
+
+// The texts that differ between a Leslie table and a stage model.
+struct KindTexts
+{
+    const char *classes; // the per-class frame and table
+    const char *firstClass; // the start vector's second choice
+    const char *stable; // its third
+    const char *typedTip;
+    const char *typedName;
+    const char *convergenceTip;
+    const char *sharesTitle;
+    const char *saveTip;
+};
+
+const KindTexts kLeslieTexts {
+    "Per age class",
+    "all in age class 0",
+    "the stable age distribution",
+    "One number for each age class, separated by blanks or commas; Enter starts the projection "
+    "from them",
+    "Typed start numbers, one per age class",
+    "The first t from which the distance to the SAD stays at most 0.01",
+    "Class shares and the SAD (dashed)",
+    "Save the projection and the values per age class to text files",
+};
+
+const KindTexts kStageTexts {
+    "Per stage",
+    "all in the first stage",
+    "the stable stage distribution",
+    "One number for each stage, separated by blanks or commas; Enter starts the projection from "
+    "them",
+    "Typed start numbers, one per stage",
+    "The first t from which the distance to w stays at most 0.01",
+    "Stage shares and w (dashed)",
+    "Save the projection, the values per stage, the sensitivities and the elasticities to text "
+    "files",
+};
 
 } // namespace
+
+// A stage model's per-entry result as a table: a row per stage "to", a column per stage "from",
+// each cell tinted by its size. A cell is made only when it is shown, so that 500 stages
+// (250 000 cells) open at once.
+class EntryTableModel : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setTable(EntryTable table, const std::vector<std::string> &names)
+    {
+        beginResetModel();
+        m_table = std::move(table);
+        m_captions.clear();
+        for (int i = 0; i < m_table.stages; ++i)
+            m_captions << qs(StageCaption(names, i));
+        endResetModel();
+    }
+
+    const QStringList &captions() const { return m_captions; }
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : m_table.stages;
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : m_table.stages;
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const int i = index.row(), j = index.column();
+        std::optional<double> value;
+        if (m_table.values)
+            value = (*m_table.values)[static_cast<std::size_t>(i) * m_table.stages
+                                      + static_cast<std::size_t>(j)];
+        switch (role) {
+        case Qt::DisplayRole:
+            return qs(ShortValueText(value));
+        case Qt::ToolTipRole:
+            return QStringLiteral("from %1 to %2: %3")
+                .arg(m_captions.value(j), m_captions.value(i), qs(ValueText(value)));
+        case Qt::BackgroundRole:
+            return tint(EntryShade(m_table, i, j));
+        case Qt::ForegroundRole:
+            return QColor(Qt::black);
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        default:
+            return {};
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (section < 0 || section >= m_captions.size())
+            return {};
+        if (role == Qt::DisplayRole)
+            return m_captions[section];
+        if (role == Qt::ToolTipRole)
+            return (orientation == Qt::Horizontal ? QStringLiteral("from ") : QStringLiteral("to "))
+                + m_captions[section];
+        return {};
+    }
+
+private:
+    EntryTable m_table;
+    QStringList m_captions;
+};
 
 Analysisfrm::Analysisfrm(WindowOwner &owner, QWidget *parent)
     : OwnedWindow(owner, parent)
@@ -241,7 +386,9 @@ void Analysisfrm::buildUi()
     setWindowTitle(QStringLiteral("Further analysis"));
     setFont(TimesFont(kPoints));
     auto *page = new QVBoxLayout(this);
+    m_page = page;
     page->addWidget(buildRootsFrame());
+    page->addWidget(buildStructureFrame());
     page->addWidget(buildProjectionFrame(), 3);
     page->addWidget(buildClassesFrame(), 2);
     page->addLayout(buildButtons());
@@ -251,10 +398,15 @@ void Analysisfrm::buildUi()
     // vector over the steps and the table to the buttons.
     for (QChartView *chart : {chtTotal, chtShares, chtGrowth, chtElasticity})
         chart->setFocusPolicy(Qt::NoFocus);
-    QWidget *order[] = {optStart[0], optStart[1], optStart[2], optStart[3], txtStart,
-                        txtSteps,    grdClasses,  Command2,    Command3,    Command1};
-    for (std::size_t i = 1; i < std::size(order); ++i)
+    std::vector<QWidget *> order
+        = {optStart[0], optStart[1], optStart[2], optStart[3], txtStart, txtSteps, grdClasses};
+    order.push_back(tabEntries->tabBar());
+    order.insert(order.end(), grdEntries.begin(), grdEntries.end());
+    order.insert(order.end(), {Command2, Command3, Command1});
+    for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+    tabEntries_Change(tabEntries->currentIndex());
+    showModelKind(ModelKind::Leslie);
     resize(1240, 900);
 }
 
@@ -289,6 +441,25 @@ QGroupBox *Analysisfrm::buildRootsFrame()
     return fraRoots;
 }
 
+QGroupBox *Analysisfrm::buildStructureFrame()
+{
+    fraStructure = new QGroupBox(QStringLiteral("The life cycle"), this);
+    fraStructure->setObjectName(QStringLiteral("fraStructure"));
+    auto *layout = new QVBoxLayout(fraStructure);
+    lblStructure = makeCaption(fraStructure, QString());
+    lblStructure->setObjectName(QStringLiteral("lblStructure"));
+    lblStructure->setWordWrap(true);
+    lblStructure->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lblStructure);
+    // Why R0 and T are undefined, said here: the side of the projection has no room for it.
+    lblNoR0 = makeCaption(fraStructure, QString());
+    lblNoR0->setObjectName(QStringLiteral("lblNoR0"));
+    lblNoR0->setWordWrap(true);
+    lblNoR0->hide();
+    layout->addWidget(lblNoR0);
+    return fraStructure;
+}
+
 QGroupBox *Analysisfrm::buildProjectionFrame()
 {
     // The projection: its start and length on the left with the numbers it gives, the charts
@@ -296,10 +467,12 @@ QGroupBox *Analysisfrm::buildProjectionFrame()
     fraProjection = new QGroupBox(QStringLiteral("Projection n(t+1) = A n(t)"), this);
     fraProjection->setObjectName(QStringLiteral("fraProjection"));
     auto *projection = new QHBoxLayout(fraProjection);
+    m_projectionLayout = projection;
     auto *side = new QVBoxLayout;
     side->addWidget(buildStartFrame());
 
     auto *numbers = new QFormLayout;
+    m_numbers = numbers;
     txtSteps = new QSpinBox(fraProjection);
     txtSteps->setObjectName(QStringLiteral("txtSteps"));
     txtSteps->setRange(1, kMaxProjectionSteps);
@@ -320,8 +493,10 @@ QGroupBox *Analysisfrm::buildProjectionFrame()
            txtDamping);
     addRow(numbers, fraProjection, QStringLiteral("Period d:"), txtPeriod);
     addRow(numbers, fraProjection, QStringLiteral("Convergence time:"), txtConvergence);
-    txtConvergence->setToolTip(
-        QStringLiteral("The first t from which the distance to the SAD stays at most 0.01"));
+    txtR0 = makeBox(fraProjection, "txtR0");
+    txtT = makeBox(fraProjection, "txtT");
+    addRow(numbers, fraProjection, QStringLiteral("Net reproductive rate R0:"), txtR0);
+    addRow(numbers, fraProjection, QStringLiteral("Generation time T:"), txtT);
     side->addLayout(numbers);
     lblPeriodic = makeCaption(fraProjection, QString());
     lblPeriodic->setObjectName(QStringLiteral("lblPeriodic"));
@@ -335,8 +510,8 @@ QGroupBox *Analysisfrm::buildProjectionFrame()
     sideBox->setFixedWidth(330);
     projection->addWidget(sideBox);
     chtTotal = makeChartView(fraProjection, "chtTotal", QStringLiteral("Population N(t)"));
-    chtShares = makeChartView(fraProjection, "chtShares",
-                              QStringLiteral("Class shares and the SAD (dashed)"));
+    chtShares
+        = makeChartView(fraProjection, "chtShares", QString::fromUtf8(kLeslieTexts.sharesTitle));
     chtGrowth = makeChartView(fraProjection, "chtGrowth",
                               QStringLiteral("Growth ratio and \u03bb1 (dashed)"));
     // The shares chart has the most lines and a legend, so it gets the most room.
@@ -352,7 +527,7 @@ QGroupBox *Analysisfrm::buildStartFrame()
     fraStart->setObjectName(QStringLiteral("fraStart"));
     auto *start = new QVBoxLayout(fraStart);
     const char *const choices[]
-        = {"equal shares", "all in age class 0", "the stable age distribution", "typed numbers:"};
+        = {"equal shares", kLeslieTexts.firstClass, kLeslieTexts.stable, "typed numbers:"};
     for (int i = 0; i < 4; ++i) {
         optStart[i] = new QRadioButton(QString::fromLatin1(choices[i]), fraStart);
         optStart[i]->setObjectName(QStringLiteral("optStart(%1)").arg(i));
@@ -362,9 +537,6 @@ QGroupBox *Analysisfrm::buildStartFrame()
     txtStart = new QLineEdit(fraStart);
     txtStart->setObjectName(QStringLiteral("txtStart"));
     txtStart->setEnabled(false);
-    txtStart->setToolTip(QStringLiteral("One number for each age class, separated by blanks or "
-                                        "commas; Enter starts the projection from them"));
-    txtStart->setAccessibleName(QStringLiteral("Typed start numbers, one per age class"));
     start->addWidget(txtStart);
     lblStartMessage = makeCaption(fraStart, QString());
     lblStartMessage->setObjectName(QStringLiteral("lblStartMessage"));
@@ -378,16 +550,12 @@ QGroupBox *Analysisfrm::buildStartFrame()
 QGroupBox *Analysisfrm::buildClassesFrame()
 {
     // Per age class: the table and the elasticities as bars.
-    fraClasses = new QGroupBox(QStringLiteral("Per age class"), this);
+    fraClasses = new QGroupBox(QString::fromUtf8(kLeslieTexts.classes), this);
     fraClasses->setObjectName(QStringLiteral("fraClasses"));
     auto *classes = new QHBoxLayout(fraClasses);
-    grdClasses = new QTableWidget(0, static_cast<int>(std::size(kColumnTitles)), fraClasses);
+    m_classesLayout = classes;
+    grdClasses = new QTableWidget(fraClasses);
     grdClasses->setObjectName(QStringLiteral("grdClasses"));
-    grdClasses->setAccessibleName(QStringLiteral("Per age class"));
-    QStringList titles;
-    for (const char *title : kColumnTitles)
-        titles << QString::fromUtf8(title);
-    grdClasses->setHorizontalHeaderLabels(titles);
     grdClasses->verticalHeader()->hide();
     grdClasses->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The arrow keys go from cell to cell; Tab goes on to the buttons.
@@ -403,12 +571,52 @@ QGroupBox *Analysisfrm::buildClassesFrame()
     chtElasticity = makeChartView(fraClasses, "chtElasticity",
                                   QStringLiteral("Elasticities of \u03bb1 to F(x) and s(x)"));
     bars->addWidget(chtElasticity, 1);
+    bars->addWidget(buildEntryTables(), 1);
     auto *sum = new QFormLayout;
     txtElasticitySum = makeBox(fraClasses, "txtElasticitySum");
     addRow(sum, fraClasses, QStringLiteral("Sum of the elasticities:"), txtElasticitySum);
     bars->addLayout(sum);
     classes->addLayout(bars, 1);
     return fraClasses;
+}
+
+QWidget *Analysisfrm::buildEntryTables()
+{
+    // A tab per matrix keeps each one as wide as the frame allows; 50 stages still scroll.
+    m_entryPages = new QWidget(fraClasses);
+    auto *layout = new QVBoxLayout(m_entryPages);
+    layout->setContentsMargins(0, 0, 0, 0);
+    tabEntries = new QTabWidget(m_entryPages);
+    // The bar of tabs takes the focus for the tabs; it is the control, named so.
+    tabEntries->setObjectName(QStringLiteral("fraEntries"));
+    tabEntries->tabBar()->setObjectName(QStringLiteral("tabEntries"));
+    // Beside the tabs, where it takes no height from the matrices.
+    tabEntries->setCornerWidget(
+        makeCaption(tabEntries, QStringLiteral("Row: to stage; column: from stage ")));
+    const std::vector<const ResultField *> fields
+        = ResultsOf(ModelKind::Stage, ResultKind::PerEntry);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        auto *model = new EntryTableModel(this);
+        auto *view = new QTableView(tabEntries);
+        view->setObjectName(QStringLiteral("grdEntries(%1)").arg(i));
+        view->setAccessibleName(QString::fromUtf8(fields[i]->title));
+        view->setModel(model);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setTabKeyNavigation(false);
+        view->setFont(TimesFont(kPoints - 1));
+        view->horizontalHeader()->setFont(TimesFont(kPoints - 1, true));
+        view->verticalHeader()->setFont(TimesFont(kPoints - 1, true));
+        // Long stage names wrap over a few lines above their column.
+        view->horizontalHeader()->setDefaultAlignment(
+            Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+        view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+        view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        tabEntries->addTab(view, QString::fromUtf8(fields[i]->title));
+        grdEntries.push_back(view);
+        m_entryModels.push_back(model);
+    }
+    layout->addWidget(tabEntries, 1);
+    return m_entryPages;
 }
 
 QHBoxLayout *Analysisfrm::buildButtons()
@@ -438,6 +646,7 @@ void Analysisfrm::connectHandlers()
         connect(optStart[i], &QRadioButton::clicked, this, [this, i] { optStart_Click(i); });
     connect(txtStart, &QLineEdit::editingFinished, this, &Analysisfrm::txtStart_Enter);
     connect(txtSteps, &QSpinBox::valueChanged, this, &Analysisfrm::txtSteps_Change);
+    connect(tabEntries, &QTabWidget::currentChanged, this, &Analysisfrm::tabEntries_Change);
 }
 
 void Analysisfrm::showAnalysis(const LeslieTable &table, const std::optional<double> &root)
@@ -445,20 +654,106 @@ void Analysisfrm::showAnalysis(const LeslieTable &table, const std::optional<dou
     m_table = table;
     m_problem = CheckLeslieTable(table);
     m_analysis = AnalyseLeslie(table);
-    showComparison(root);
+    m_model = StageModel {};
+    m_stage = StageAnalysis {};
+    m_cameFrom = nullptr;
+    showModelKind(ModelKind::Leslie);
+    showAnalysed(root);
+}
 
-    txtSecond->setText(shown(m_analysis.secondModulus));
-    txtDamping->setText(shown(m_analysis.dampingRatio));
-    txtPeriod->setText(qs(PeriodText(m_analysis)));
+void Analysisfrm::showAnalysis(const StageModel &model, const std::optional<double> &root,
+                               QWidget *cameFrom)
+{
+    m_model = model;
+    m_problem = CheckStageModel(model);
+    m_stage = AnalyseStage(model);
+    m_table = LeslieTable {};
+    m_analysis = LeslieAnalysis {};
+    m_cameFrom = cameFrom;
+    showModelKind(ModelKind::Stage);
+    showAnalysed(root);
+    // The life cycle and the matrices take more height than a Leslie table's bars: the window
+    // grows to make room where the screen has it, and never shrinks.
+    if (const QScreen *screen = this->screen()) {
+        const int room = screen->availableGeometry().height() - 40;
+        if (height() < std::min(kStageHeight, room))
+            resize(width(), std::min(kStageHeight, room));
+    }
+}
+
+void Analysisfrm::showModelKind(ModelKind kind)
+{
+    m_kind = kind;
+    const bool stage = kind == ModelKind::Stage;
+    const KindTexts &texts = stage ? kStageTexts : kLeslieTexts;
+    const QString classes = QString::fromUtf8(texts.classes);
+    fraClasses->setTitle(classes);
+    fraClasses->setAccessibleName(classes);
+    grdClasses->setAccessibleName(classes);
+    const QStringList titles = columnTitles(kind);
+    grdClasses->setColumnCount(static_cast<int>(titles.size()));
+    grdClasses->setHorizontalHeaderLabels(titles);
+    // The header keeps stretching the section that was last before the count changed.
+    grdClasses->horizontalHeader()->setStretchLastSection(false);
+    grdClasses->horizontalHeader()->setStretchLastSection(true);
+    for (const auto &[option, text] :
+         {std::pair {optStart[1], texts.firstClass}, std::pair {optStart[2], texts.stable}}) {
+        option->setText(QString::fromUtf8(text));
+        option->setAccessibleName(option->text());
+    }
+    txtStart->setToolTip(QString::fromUtf8(texts.typedTip));
+    txtStart->setAccessibleName(QString::fromUtf8(texts.typedName));
+    txtConvergence->setToolTip(QString::fromUtf8(texts.convergenceTip));
+    chtShares->chart()->setTitle(QString::fromUtf8(texts.sharesTitle));
+    chtShares->setAccessibleName(chtShares->chart()->title());
+    Command2->setToolTip(QString::fromUtf8(texts.saveTip));
+    Command1->setToolTip(
+        stage && m_cameFrom
+            ? QStringLiteral("Back to \u201c%1\u201d").arg(m_cameFrom->windowTitle())
+            : QStringLiteral("Back to the population parameters"));
+
+    // The bars of the elasticities to F(x) and s(x) belong to a Leslie table; a stage model
+    // has its matrices, its life cycle in words and R0 and T instead. The other kind's parts go
+    // first: a part shown lays the window out at once, which would grow to hold both kinds.
+    for (const bool show : {false, true}) {
+        if (show == !stage)
+            chtElasticity->setVisible(show);
+        if (show == stage) {
+            m_entryPages->setVisible(show);
+            fraStructure->setVisible(show);
+            m_numbers->setRowVisible(txtR0, show);
+            m_numbers->setRowVisible(txtT, show);
+        }
+    }
+    // The matrices need more room than the bars, in width and in height.
+    m_classesLayout->setStretch(0, 2);
+    m_classesLayout->setStretch(1, stage ? 3 : 1);
+    m_page->setStretchFactor(fraProjection, stage ? 1 : 3);
+    m_page->setStretchFactor(fraClasses, stage ? 1 : 2);
+    // Stage names need a wider legend than ages: the other charts give up some width.
+    m_projectionLayout->setStretchFactor(chtShares, stage ? 4 : 3);
+    for (QChartView *chart : {chtTotal, chtGrowth})
+        chart->setMinimumWidth(stage ? 200 : 260);
+}
+
+void Analysisfrm::showAnalysed(const std::optional<double> &root)
+{
+    showComparison(root);
+    const bool leslie = m_kind == ModelKind::Leslie;
+    txtSecond->setText(shown(leslie ? m_analysis.secondModulus : m_stage.secondModulus));
+    txtDamping->setText(shown(leslie ? m_analysis.dampingRatio : m_stage.dampingRatio));
+    txtPeriod->setText(qs(leslie ? PeriodText(m_analysis) : PeriodText(m_stage)));
     // A sentence of its own here, where the command line puts it in parentheses.
-    QString note = qs(PeriodicNote(m_analysis));
+    QString note = qs(leslie ? PeriodicNote(m_analysis) : PeriodicNote(m_stage));
     if (!note.isEmpty())
         note[0] = note[0].toUpper();
     lblPeriodic->setText(note);
-    lblPeriodic->setVisible(m_analysis.periodic());
+    lblPeriodic->setVisible(!note.isEmpty());
+    if (!leslie)
+        showStageExtras();
 
-    // Without a stable age distribution (lambda1 = 0) the SAD is no start vector.
-    const bool stable = m_analysis.stableAgeDistribution.has_value();
+    // Without a stable distribution (lambda1 = 0) it is no start vector.
+    const bool stable = stableDistribution().has_value();
     if (!stable && optStart[2]->isChecked())
         optStart[0]->setChecked(true);
     optStart[2]->setVisible(stable);
@@ -469,7 +764,8 @@ void Analysisfrm::showAnalysis(const LeslieTable &table, const std::optional<dou
 
     showClasses();
     prepareCharts();
-    drawElasticities();
+    if (leslie)
+        drawElasticities();
     project();
     for (QRadioButton *option : optStart)
         if (option->isChecked() && option->isEnabled())
@@ -478,14 +774,18 @@ void Analysisfrm::showAnalysis(const LeslieTable &table, const std::optional<dou
 
 void Analysisfrm::showComparison(const std::optional<double> &root)
 {
-    const RootComparison c = CompareRoots(m_analysis, root);
+    const RootComparison c = m_kind == ModelKind::Leslie ? CompareRoots(m_analysis, root)
+                                                         : CompareRoots(m_stage, root);
     txtLambda->setText(shown(c.root));
     txtLambda1->setText(shown(c.lambda1));
     txtDifference->setText(shown(c.difference));
     txtRelative->setText(shown(c.relativeDifference));
     QString notice = qs(OtherRootNote(c));
     if (m_problem)
-        notice = QStringLiteral("This table cannot be analysed: %1.").arg(qs(*m_problem));
+        notice
+            = (m_kind == ModelKind::Leslie ? QStringLiteral("This table cannot be analysed: %1.")
+                                           : QStringLiteral("This model cannot be analysed: %1."))
+                  .arg(qs(*m_problem));
     lblRootNotice->setText(notice);
     lblRootNotice->setVisible(!notice.isEmpty());
     for (QLineEdit *box : {txtLambda, txtLambda1, txtDifference, txtRelative})
@@ -494,16 +794,18 @@ void Analysisfrm::showComparison(const std::optional<double> &root)
 
 void Analysisfrm::showClasses()
 {
-    const LeslieAnalysis &a = m_analysis;
+    const bool leslie = m_kind == ModelKind::Leslie;
     std::vector<ResultValue> columns;
-    for (const ResultField *field : ResultsOf(ModelKind::Leslie, ResultKind::PerClass))
-        columns.push_back(ValueOf(*field, a));
+    for (const ResultField *field : ResultsOf(m_kind, ResultKind::PerClass))
+        columns.push_back(leslie ? ValueOf(*field, m_analysis) : ValueOf(*field, m_stage));
+    const int count = classCount();
     grdClasses->setUpdatesEnabled(false);
     grdClasses->clearContents();
-    grdClasses->setRowCount(a.ageClasses);
-    for (int x = 0; x < a.ageClasses; ++x) {
-        auto *age = new QTableWidgetItem(QString::number(x));
-        age->setTextAlignment(Qt::AlignCenter);
+    grdClasses->setRowCount(count);
+    for (int x = 0; x < count; ++x) {
+        auto *age
+            = new QTableWidgetItem(leslie ? QString::number(x) : qs(StageName(m_stage.names, x)));
+        age->setTextAlignment(leslie ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
         grdClasses->setItem(x, 0, age);
         for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
             const std::vector<double> *values = NumbersOf(columns[static_cast<std::size_t>(c)]);
@@ -520,7 +822,55 @@ void Analysisfrm::showClasses()
     }
     grdClasses->resizeColumnsToContents();
     grdClasses->setUpdatesEnabled(true);
-    txtElasticitySum->setText(shown(ElasticitySum(a)));
+    txtElasticitySum->setText(shown(leslie ? ElasticitySum(m_analysis) : ElasticitySum(m_stage)));
+    if (!leslie) {
+        const std::vector<EntryTable> tables = EntryTables(m_stage);
+        for (std::size_t t = 0; t < tables.size() && t < m_entryModels.size(); ++t) {
+            m_entryModels[t]->setTable(tables[t], m_stage.names);
+            fitEntryColumns(grdEntries[t], m_entryModels[t]->captions());
+        }
+    }
+}
+
+void Analysisfrm::showStageExtras()
+{
+    const StageAnalysis &a = m_stage;
+    txtR0->setText(shown(a.netReproductiveRate));
+    txtT->setText(shown(a.generationTime));
+    const QString why = qs(NoR0Sentence(a));
+    lblNoR0->setText(why);
+    lblNoR0->setVisible(!why.isEmpty());
+    QStringList sentences;
+    for (const std::string &sentence : StructureSentences(a))
+        sentences << qs(sentence);
+    lblStructure->setText(sentences.join(' '));
+    fraStructure->setVisible(!sentences.isEmpty());
+}
+
+int Analysisfrm::classCount() const
+{
+    return m_kind == ModelKind::Leslie ? m_analysis.ageClasses : m_stage.stages;
+}
+
+const std::optional<std::vector<double>> &Analysisfrm::stableDistribution() const
+{
+    return m_kind == ModelKind::Leslie ? m_analysis.stableAgeDistribution
+                                       : m_stage.stableDistribution;
+}
+
+std::optional<double> Analysisfrm::lambda1() const
+{
+    return m_kind == ModelKind::Leslie ? m_analysis.lambda : m_stage.lambda;
+}
+
+std::vector<ShareLine> Analysisfrm::shareLines(const Projection &projection) const
+{
+    if (m_problem)
+        return {};
+    if (m_kind == ModelKind::Leslie)
+        return GroupedShares(projection, m_analysis.stableAgeDistribution, m_analysis.ageClasses);
+    return GroupedStageShares(projection, m_stage.stableDistribution, m_stage.names,
+                              m_stage.stages);
 }
 
 StartChoice Analysisfrm::startChoice() const
@@ -539,18 +889,25 @@ void Analysisfrm::project()
     if (m_problem) {
         m_projection = Projection {};
     } else {
-        StartVector start
-            = MakeStartVector(m_analysis, startChoice(), txtStart->text().toStdString());
+        const bool leslie = m_kind == ModelKind::Leslie;
+        const std::string typed = txtStart->text().toStdString();
+        StartVector start = leslie ? MakeStartVector(m_analysis, startChoice(), typed)
+                                   : MakeStartVector(m_stage.stages, m_stage.stableDistribution,
+                                                     startChoice(), typed, m_stage.names);
         if (!start.ok) {
             lblStartMessage->setText(
                 QStringLiteral("These numbers cannot start the projection: %1. It starts from "
                                "equal shares.")
                     .arg(qs(start.message)));
             lblStartMessage->show();
-            start = MakeStartVector(m_analysis, StartChoice::Equal);
+            start = leslie
+                ? MakeStartVector(m_analysis, StartChoice::Equal)
+                : MakeStartVector(m_stage.stages, m_stage.stableDistribution, StartChoice::Equal);
         }
-        m_projection = ProjectLeslie(m_table, start.shares, txtSteps->value(),
-                                     m_analysis.stableAgeDistribution);
+        m_projection = leslie
+            ? ProjectLeslie(m_table, start.shares, txtSteps->value(),
+                            m_analysis.stableAgeDistribution)
+            : ProjectMatrix(m_model.a, start.shares, txtSteps->value(), m_stage.stableDistribution);
     }
     txtGrowth->setText(shown(FinalGrowthRatio(m_projection)));
     txtConvergence->setText(m_problem ? QStringLiteral("undefined")
@@ -580,8 +937,7 @@ void Analysisfrm::prepareCharts()
     addAxis<QValueAxis>(shares, QStringLiteral("share"), Qt::AlignLeft)->setRange(0, 1);
     m_shareSeries.clear();
     m_stableSeries.clear();
-    const std::vector<ShareLine> lines
-        = GroupedShares(Projection {}, std::nullopt, m_problem ? 0 : m_analysis.ageClasses);
+    const std::vector<ShareLine> lines = shareLines(Projection {});
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const QColor &colour = kLineColours[i % std::size(kLineColours)];
         m_shareSeries.push_back(addLine(shares, colour, false));
@@ -592,6 +948,7 @@ void Analysisfrm::prepareCharts()
     // Beside the chart, where each line's name has room.
     shares->legend()->setAlignment(Qt::AlignRight);
     shares->legend()->setFont(ArialFont(kChartPoints - 1));
+    shares->legend()->setShowToolTips(true); // the whole name of a stage where it is cut short
     for (QLineSeries *dashed : m_stableSeries)
         for (QLegendMarker *marker : shares->legend()->markers(dashed))
             marker->setVisible(false);
@@ -620,8 +977,7 @@ void Analysisfrm::drawTotal()
 void Analysisfrm::drawShares()
 {
     const int steps = std::max(m_projection.steps, 1);
-    const std::vector<ShareLine> lines = GroupedShares(
-        m_projection, m_analysis.stableAgeDistribution, m_problem ? 0 : m_analysis.ageClasses);
+    const std::vector<ShareLine> lines = shareLines(m_projection);
     for (std::size_t i = 0; i < lines.size() && i < m_shareSeries.size(); ++i) {
         m_shareSeries[i]->replace(points(lines[i].shares));
         m_stableSeries[i]->replace(level(lines[i].stable, steps));
@@ -633,7 +989,7 @@ void Analysisfrm::drawGrowth()
 {
     const int steps = std::max(m_projection.steps, 1);
     const QList<QPointF> ratios = points(m_projection.growthRatio);
-    const QList<QPointF> lambda1 = level(m_problem ? std::nullopt : m_analysis.lambda, steps);
+    const QList<QPointF> lambda1 = level(m_problem ? std::nullopt : this->lambda1(), steps);
     m_growthSeries->replace(ratios);
     m_lambda1Series->replace(lambda1);
     QChart *chart = chtGrowth->chart();
@@ -700,7 +1056,7 @@ void Analysisfrm::optStart_Click(int index)
         // user to change.
         if (txtStart->text().isEmpty()) {
             QStringList ones;
-            for (int x = 0; x < m_analysis.ageClasses; ++x)
+            for (int x = 0; x < classCount(); ++x)
                 ones << QStringLiteral("1");
             txtStart->setText(ones.join(' '));
         }
@@ -721,10 +1077,21 @@ void Analysisfrm::txtSteps_Change()
     project();
 }
 
+void Analysisfrm::tabEntries_Change(int index)
+{
+    // A bar of tabs is announced by the tab in front.
+    tabEntries->tabBar()->setAccessibleName(tabEntries->tabText(index));
+}
+
 void Analysisfrm::Command1_Click()
 {
     hide();
-    m_owner.showResultFrm();
+    if (m_kind == ModelKind::Leslie)
+        m_owner.showResultFrm();
+    else if (m_cameFrom)
+        m_owner.showWindow(m_cameFrom);
+    else
+        m_owner.showForm1();
 }
 
 void Analysisfrm::Command2_Click()
@@ -737,8 +1104,10 @@ void Analysisfrm::Command2_Click()
         qs(state.DataFilePath));
     if (chosen.isEmpty())
         return;
-    const ExportResult saved
-        = ExportAnalysisData(QFile::encodeName(chosen).toStdString(), m_analysis, m_projection);
+    const std::string name = QFile::encodeName(chosen).toStdString();
+    const ExportResult saved = m_kind == ModelKind::Leslie
+        ? ExportAnalysisData(name, m_analysis, m_projection)
+        : ExportAnalysisData(name, m_stage, m_projection);
     if (!saved.ok) {
         m_owner.dialogs().inform(QStringLiteral("Save"), qs(saved.message));
         return;
@@ -753,7 +1122,7 @@ void Analysisfrm::Command3_Click()
 
 void Analysisfrm::Form_Unload()
 {
-    // Back to the results, as "Back" goes.
+    // Back to the results or the stage model, as "Back" goes.
     Command1_Click();
 }
 

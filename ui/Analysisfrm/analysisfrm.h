@@ -1,8 +1,13 @@
 #pragma once
 
+#include "core/furtheranalysis.h"
 #include "core/leslie.h"
 #include "core/projection.h"
+#include "core/results.h"
+#include "core/stageanalysis.h"
 #include "ui/common/ownedwindow.h"
+
+#include <QPointer>
 
 #include <array>
 #include <optional>
@@ -10,6 +15,7 @@
 
 class QChart;
 class QChartView;
+class QFormLayout;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
@@ -18,15 +24,23 @@ class QLineSeries;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTabWidget;
+class QTableView;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace tarnvale::ui {
+
+class EntryTableModel;
 
 // "Further analysis": the dominant root lambda1 beside the root of the user's search, the
 // projection n(t + 1) = A n(t) from a chosen start vector with its approach to the stable age
 // distribution, and per age class the reproductive values, sensitivities and elasticities of
-// lambda1. Opened from "Population parameters", and closed through its frame back to them;
-// everything shown comes from the core's analysis.
+// lambda1. Opened on a Leslie table from "Population parameters", and closed through its frame
+// back to them; or on a stage model from the window that shows it, then per stage w, v and the
+// life expectancy, the sensitivities and elasticities as matrices, the structure of the life
+// cycle in words and R0 and T, going back to that window. Everything shown comes from the
+// core's analysis.
 class Analysisfrm : public OwnedWindow
 {
     Q_OBJECT
@@ -38,6 +52,10 @@ public:
     // Runs each time the window is opened, since the results may have changed meanwhile; the
     // chosen start vector and step count stay.
     void showAnalysis(const LeslieTable &table, const std::optional<double> &root);
+    // Analyses the stage model `model` and shows it beside `root`, the root of its search (empty:
+    // none); "Back" returns to `cameFrom`, or to the main window when that is gone.
+    void showAnalysis(const StageModel &model, const std::optional<double> &root,
+                      QWidget *cameFrom);
 
     void Command1_Click(); // Back
     void Command2_Click(); // Save
@@ -45,9 +63,12 @@ public:
     void optStart_Click(int index); // the start vector
     void txtStart_Enter(); // typed start shares, taken on Enter or on leaving the box
     void txtSteps_Change();
+    void tabEntries_Change(int index); // the matrix in front
     void Form_Unload() override;
 
+    ModelKind model() const { return m_kind; }
     const LeslieAnalysis &analysis() const { return m_analysis; }
+    const StageAnalysis &stageAnalysis() const { return m_stage; }
     const Projection &projection() const { return m_projection; }
 
 private:
@@ -56,23 +77,40 @@ private:
     QGroupBox *buildRootsFrame();
     QGroupBox *buildProjectionFrame();
     QGroupBox *buildStartFrame(); // inside the projection's
+    QGroupBox *buildStructureFrame();
     QGroupBox *buildClassesFrame();
+    QWidget *buildEntryTables(); // a stage model's matrices of results, in tabs
     QHBoxLayout *buildButtons();
     void connectHandlers();
     StartChoice startChoice() const;
     // Projects from the chosen start vector over the chosen steps and shows the projection.
     void project();
+    // Shows the parts of the page that belong to the model shown, with its words.
+    void showModelKind(ModelKind kind);
+    // What both kinds show once analysed: the comparison, |lambda2| and the rest, the tables.
+    void showAnalysed(const std::optional<double> &root);
     void showComparison(const std::optional<double> &root);
     void showClasses();
+    void showStageExtras();
+    // What the two kinds of model give alike: the classes or stages, their stable
+    // distribution, lambda1, the lines of the share chart.
+    int classCount() const;
+    const std::optional<std::vector<double>> &stableDistribution() const;
+    std::optional<double> lambda1() const;
+    std::vector<ShareLine> shareLines(const Projection &projection) const;
     void prepareCharts();
     void drawTotal();
     void drawShares();
     void drawGrowth();
     void drawElasticities();
 
+    ModelKind m_kind = ModelKind::Leslie;
     LeslieTable m_table;
     LeslieAnalysis m_analysis;
-    std::optional<std::string> m_problem; // why the table cannot be analysed
+    StageModel m_model;
+    StageAnalysis m_stage;
+    std::optional<std::string> m_problem; // why the table or model cannot be analysed
+    QPointer<QWidget> m_cameFrom; // where "Back" goes from a stage model
     Projection m_projection;
     QString m_lastSaved; // the name chosen at the last Save, empty before one
 
@@ -83,6 +121,10 @@ private:
     QLineEdit *txtDifference = nullptr;
     QLineEdit *txtRelative = nullptr;
     QLabel *lblRootNotice = nullptr; // another root found, or the table refused
+
+    // A stage model's life cycle in words.
+    QGroupBox *fraStructure = nullptr;
+    QLabel *lblStructure = nullptr;
 
     // The projection.
     QGroupBox *fraProjection = nullptr;
@@ -97,15 +139,27 @@ private:
     QLineEdit *txtPeriod = nullptr;
     QLineEdit *txtConvergence = nullptr;
     QLabel *lblPeriodic = nullptr;
+    QFormLayout *m_numbers = nullptr;
+    QLineEdit *txtR0 = nullptr; // a stage model's
+    QLineEdit *txtT = nullptr;
+    QLabel *lblNoR0 = nullptr;
     QChartView *chtTotal = nullptr;
     QChartView *chtShares = nullptr;
     QChartView *chtGrowth = nullptr;
 
     // Per age class.
     QGroupBox *fraClasses = nullptr;
+    QVBoxLayout *m_page = nullptr;
+    QHBoxLayout *m_projectionLayout = nullptr;
+    QHBoxLayout *m_classesLayout = nullptr;
     QTableWidget *grdClasses = nullptr;
     QChartView *chtElasticity = nullptr;
     QLineEdit *txtElasticitySum = nullptr;
+    // A stage model's per-entry results, one tab each, in the order of the list of results.
+    QWidget *m_entryPages = nullptr;
+    QTabWidget *tabEntries = nullptr;
+    std::vector<QTableView *> grdEntries;
+    std::vector<EntryTableModel *> m_entryModels;
 
     QPushButton *Command1 = nullptr; // Back
     QPushButton *Command2 = nullptr; // Save

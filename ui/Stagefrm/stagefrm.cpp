@@ -1137,7 +1137,7 @@ void Stagefrm::Command6_Click()
     const std::optional<double> root = m_search.ended
         ? std::optional<double>(TextToNumber(Text3->text().toStdString()).value)
         : std::nullopt;
-    m_owner.showAnalysisfrmForStage(StageModelOf(m_editor), root);
+    m_owner.showAnalysisfrm(StageModelOf(m_editor), root, this);
 }
 
 void Stagefrm::Command7_Click()
