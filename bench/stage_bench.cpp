@@ -4,6 +4,7 @@
 #include "commandlinebench.h"
 #include "core/projection.h"
 #include "core/stageanalysis.h"
+#include "databasefile.h"
 #include "io/matrixfile.h"
 
 #include <benchmark/benchmark.h>
@@ -88,41 +89,7 @@ void database(benchmark::State &bench)
         = std::filesystem::temp_directory_path() / "tarnvale-database-bench";
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "records.csv").string();
-    {
-        std::ofstream file(path);
-        file.precision(6);
-        file << "\"MatrixID\",\"SpeciesAccepted\",\"matA\",\"matU\",\"matF\"\n";
-        std::mt19937 random(7);
-        std::uniform_real_distribution<double> rate(0, 1);
-        for (int id = 1; id <= 10000; ++id) {
-            const int n = 2 + id % 19;
-            std::vector<double> u(static_cast<std::size_t>(n * n)),
-                f(static_cast<std::size_t>(n * n));
-            for (int i = 0; i < n; ++i) {
-                for (int j = 0; j < n; ++j) {
-                    const auto k = static_cast<std::size_t>(i * n + j);
-                    u[k] = (i == j || i == j + 1) ? rate(random) / 2 : 0;
-                    f[k] = i == 0 && j > 0 ? 3 * rate(random) : 0;
-                }
-            }
-            const auto matrix = [&file](const std::vector<double> &m) {
-                file << "\"[";
-                for (std::size_t k = 0; k < m.size(); ++k)
-                    file << (k ? " " : "") << m[k];
-                file << "]\"";
-            };
-            std::vector<double> a(u.size());
-            for (std::size_t k = 0; k < a.size(); ++k)
-                a[k] = u[k] + f[k];
-            file << id << ",\"Species " << id << "\",";
-            matrix(a);
-            file << ',';
-            matrix(u);
-            file << ',';
-            matrix(f);
-            file << '\n';
-        }
-    }
+    test::WriteDatabaseFile(path, 10000);
     tarnvale::bench::RunCommandLine(bench, {"--report", "--csv", "--format", "compadre", path});
     std::filesystem::remove_all(dir);
 }

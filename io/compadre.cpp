@@ -450,6 +450,12 @@ std::optional<CompadreRecord> CompadreReader::next()
     return m->record();
 }
 
+bool CompadreReader::skip()
+{
+    // No field is kept: the line is only walked to its end.
+    return m->buf && !m->columns.empty() && m->readLine(0);
+}
+
 const std::vector<std::string> &CompadreReader::columns() const
 {
     return m->columns;

@@ -109,6 +109,10 @@ public:
     // of fields than the header's, a field longer than kMaxFlatFieldLength or a line longer than
     // kMaxFlatLineLength) is a record with its problem, and reading goes on at the next line.
     std::optional<CompadreRecord> next();
+    // Passes over the next record without making it (no matrix is read, nothing analysed):
+    // records are counted as next() counts them, a line that cannot be read being one. False at
+    // the end of the file.
+    bool skip();
 
     // The column names of the header, in the file's order.
     const std::vector<std::string> &columns() const;

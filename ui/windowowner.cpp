@@ -10,6 +10,7 @@
 #include "ui/Howto/howto.h"
 #include "ui/Introfrm/introfrm.h"
 #include "ui/Quiz/quiz.h"
+#include "ui/Recordfrm/recordfrm.h"
 #include "ui/Referenc/referenc.h"
 #include "ui/ResultFrm/resultfrm.h"
 #include "ui/Stagefrm/stagefrm.h"
@@ -193,6 +194,22 @@ void WindowOwner::showStepsfrm(QWidget *cameFrom, const std::vector<SearchEntry>
 void WindowOwner::showStagefrm()
 {
     showInFront(&loaded(m_stagefrm, *this));
+}
+
+bool WindowOwner::showRecordfrm(const QString &path)
+{
+    Recordfrm &records = loaded(m_recordfrm, *this);
+    if (!records.openFile(path))
+        return false;
+    showInFront(&records);
+    return true;
+}
+
+void WindowOwner::loadStageRecord(const CompadreRecord &record)
+{
+    Stagefrm &stage = loaded(m_stagefrm, *this);
+    stage.loadRecord(record);
+    showInFront(&stage);
 }
 
 void WindowOwner::showForm1()

@@ -11,9 +11,11 @@
 #include <tuple>
 #include <vector>
 
+class QString;
 class QWidget;
 
 namespace tarnvale {
+struct CompadreRecord;
 struct PopulationParameterTexts;
 struct StageModel;
 } // namespace tarnvale
@@ -31,6 +33,7 @@ class Howto;
 class Introfrm;
 class OwnedWindow;
 class Quiz;
+class Recordfrm;
 class Referenc;
 class Stagefrm;
 class Stepsfrm;
@@ -54,6 +57,9 @@ public:
     // The stage matrix being edited and the search on it, kept while "Stage matrix" is closed.
     StageEditor &stageEditor() { return m_stageEditor; }
     StageSearch &stageSearch() { return m_stageSearch; }
+    // What "Stage matrix" says under its grid of the database record its model came from; empty
+    // when it came from elsewhere or has been edited since.
+    std::string &stageRecordNote() { return m_stageRecordNote; }
 
     // The program's start: the main window's Form_Load, then the first window the user sees.
     void start();
@@ -90,6 +96,12 @@ public:
 
     // "Stage matrix", showing the model kept here.
     void showStagefrm();
+
+    // "Database records", listing the records of the database file at `path`; false, with the
+    // reader's message shown and nothing shown anew, when the file cannot be read.
+    bool showRecordfrm(const QString &path);
+    // Loads a database record into "Stage matrix" and brings it in front.
+    void loadStageRecord(const CompadreRecord &record);
 
     // Brings the main window back in front, as every way out of another window does.
     void showForm1();
@@ -144,17 +156,19 @@ private:
     QPointer<Vater> m_vater;
     QPointer<Stepsfrm> m_stepsfrm;
     QPointer<Stagefrm> m_stagefrm;
+    QPointer<Recordfrm> m_recordfrm;
     StageEditor m_stageEditor = DefaultStageEditor();
     StageSearch m_stageSearch;
+    std::string m_stageRecordNote;
     bool m_ended = false;
 
     // Every window's slot, in the order the owner deletes them at the end: the main window and
     // the ground last, after every window that could still reach them.
     auto windowSlots()
     {
-        return std::tie(m_stepsfrm, m_stagefrm, m_analysisfrm, m_graphfrm, m_resultFrm, m_vater,
-                        m_copyrigh, m_quiz, m_referenc, m_introfrm, m_howto, m_titlform, m_form1,
-                        m_backform);
+        return std::tie(m_recordfrm, m_stepsfrm, m_stagefrm, m_analysisfrm, m_graphfrm, m_resultFrm,
+                        m_vater, m_copyrigh, m_quiz, m_referenc, m_introfrm, m_howto, m_titlform,
+                        m_form1, m_backform);
     }
 };
 

@@ -15,9 +15,9 @@ using namespace tarnvale::ui;
 namespace {
 
 // Every window of the program, by the name the program gives it.
-const char *const kWindows[]
-    = {"Form1", "Graphfrm", "ResultFrm", "Analysisfrm", "Howto",    "Introfrm", "Referenc",
-       "Quiz",  "Copyrigh", "Vater",     "titlform",    "Backform", "Stepsfrm", "Stagefrm"};
+const char *const kWindows[] = {"Form1",    "Graphfrm", "ResultFrm", "Analysisfrm", "Howto",
+                                "Introfrm", "Referenc", "Quiz",      "Copyrigh",    "Vater",
+                                "titlform", "Backform", "Stepsfrm",  "Stagefrm",    "Recordfrm"};
 
 // The name assistive technology announces, as Qt's accessibility layer reports it.
 QString announced(QObject *object)
@@ -54,6 +54,7 @@ QList<QWidget *> openEveryWindow(Program &p)
     owner.showVater();
     owner.showStepsfrm(&p.form1());
     owner.showStagefrm();
+    owner.showRecordfrm(QStringLiteral(TARNVALE_EXAMPLES_DIR "/compadre-sample.csv"));
     QList<QWidget *> windows;
     for (const char *name : kWindows)
         if (QWidget *w = p.topLevel(name))
@@ -161,6 +162,9 @@ private slots:
             {"Stagefrm", "Grid1", "A: the projection matrix"},
             {"Stagefrm", "Check1", "Split into U and F"},
             {"Stagefrm", "Picture1", "Life-cycle graph"},
+            {"Recordfrm", "Text1", "Filter"},
+            {"Recordfrm", "List1", "Records"},
+            {"Recordfrm", "Command1", "Load"},
         };
         for (const QStringList &row : rows)
             QTest::newRow(qPrintable(row[0] + '/' + row[1])) << row[0] << row[1] << row[2];

@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QGraphicsItem>
 #include <QGraphicsView>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
@@ -48,8 +49,12 @@ using namespace tarnvale::ui;
 
 namespace {
 
+// The columns of the list of database records that hold a record's problem and its mark.
+constexpr int kChecksColumn = 7;
+constexpr int kProblemColumn = 8;
+
 // The seed of the walk; TARNVALE_MONKEY_SEED replays another one.
-constexpr std::uint32_t kDefaultSeed = 20240615;
+constexpr std::uint32_t kDefaultSeed = 20240624;
 // Fresh starts of the program, and actions in each: a few thousand in all, well under a minute.
 constexpr int kEpisodes = 6;
 constexpr int kActionsPerEpisode = 600;
@@ -64,6 +69,7 @@ const std::map<QString, std::map<QString, QString>> kSwitches = {
     {"ResultFrm", {{"Command1", "Form1"}, {"Command2", "Analysisfrm"}}},
     {"Analysisfrm", {}}, // Back goes where the window came from
     {"Stagefrm", {{"Command6", "Analysisfrm"}, {"Command7", "Stepsfrm"}, {"Command8", "Form1"}}},
+    {"Recordfrm", {{"Command2", "Stagefrm"}}},
 };
 // clang-format on
 
@@ -89,6 +95,8 @@ struct Expected
     // "Stage matrix": the search steps it offers, and lambda1 known from a search that ended; an
     // edit withdraws all three.
     bool stageBisect = false, stageExchange = false, stageEnded = false;
+    // The line under the stage grid names the database record loaded, until the matrix changes.
+    bool stageRecord = false;
     QString stepsFrom; // where "Search steps" goes back to
     QString analysisFrom; // where "Further analysis" goes back to
 
@@ -221,6 +229,7 @@ private:
     int m_unreadCell = -1; // the cell a refused "Formula" named, until it is typed into
     std::optional<StageEditor> m_stageBeforeClose; // the stage matrix when its window closed
     StageEditor m_stageBeforeFile; // the stage matrix before Open
+    QStringList m_recordTexts; // the texts of each record of the database file, as first listed
     double m_trialX1 = 0, m_trialX2 = 0; // the start points of the last trial
 
     // A whole number in [0, n), the same on every platform (the standard distributions are not).
@@ -287,11 +296,12 @@ private:
 
     void windowAction()
     {
-        in("Form1")          ? form1Action()
-            : in("Graphfrm") ? graphAction()
-            : in("Stepsfrm") ? stepsAction()
-            : in("Stagefrm") ? stageAction()
-                             : otherWindowAction();
+        in("Form1")           ? form1Action()
+            : in("Graphfrm")  ? graphAction()
+            : in("Stepsfrm")  ? stepsAction()
+            : in("Stagefrm")  ? stageAction()
+            : in("Recordfrm") ? recordAction()
+                              : otherWindowAction();
     }
 
     // Tab and Shift+Tab through the window in front, Space on the focused button and Enter in
@@ -353,10 +363,11 @@ private:
         const int r = pick(100);
         if (r < 40)
             analysisClicks(pick(4) == 0 ? 1 + pick(20) : 1);
-        else if (r < 47 || (r < 50 && !m_readFiles)) // the windows of the results more often
-            click(pickControl({"Command6", "Command14"},
+        // The windows of the results, and the stage matrix with the windows behind it, more often.
+        else if (r < 47 || (r < 50 && !m_readFiles))
+            click(pickControl({"Command6", "Command14", "Command16"},
                               {"Command5", "Command8", "Command9", "Command10", "Command13",
-                               "Command15", "Command16", "Label4"}));
+                               "Command15", "Label4"}));
         else if (r < 50)
             click(pick(2) == 0 ? "Command11" : "Command12");
         else if (r < 60)
@@ -518,6 +529,8 @@ private:
                 ++reached["stage models analysed"];
         } else if (front == "Stagefrm")
             stageOutcome(button, messages);
+        else if (front == "Recordfrm")
+            recordLoaded(true, messages);
         else if (front == "Graphfrm")
             graphOutcome(button, messages, refused);
         else if (front == "Analysisfrm")
@@ -835,6 +848,7 @@ private:
     void stageEdited()
     {
         m_expected.stageBisect = m_expected.stageExchange = m_expected.stageEnded = false;
+        m_expected.stageRecord = false;
     }
 
     void stageAction()
@@ -855,7 +869,11 @@ private:
         if (e.stageEnded && stageControl<QCheckBox>("Check2")->isEnabled() && pick(4) == 0)
             return click("Check2");
         const int r = pick(100);
-        if (r < 22)
+        if (r < 3)
+            openDatabaseAndLoad();
+        else if (r < 6) // the files, which the buttons of the search would crowd out
+            click(pick(2) == 0 ? "Command4" : "Command5");
+        else if (r < 22)
             click(pickControl(
                 {"Command1", "Command2", "Command3"},
                 {"Command4", "Command5", "Command6", "Command7", "Command8", "Check1", "Check2"}));
@@ -944,7 +962,7 @@ private:
                 examples.filePath("StageM-LoggerheadTurtle.csv"),
                 examples.filePath("StageM-KillerWhale.csv"), examples.filePath("StageM-Teasel.csv"),
                 examples.filePath("ExampleA-1.txt"), QDir(m_saveFolder).filePath("stage.csv"),
-                QString()});
+                examples.filePath("compadre-sample.csv"), QString()});
         else
             p.dialogs.saveFile
                 = pickOf(QStringList {QDir(m_saveFolder).filePath("stage.csv"),
@@ -982,6 +1000,13 @@ private:
             e.stageBisect = true;
             e.stageExchange = false;
         } else if (button == "Command4") {
+            // A database file lists its records and leaves the matrix for the one chosen.
+            if (p.dialogs.openFile.endsWith("compadre-sample.csv")) {
+                if (!(p.windows->stageEditor() == m_stageBeforeFile))
+                    fail("listing the records of a database file changed the matrix");
+                e.front = QStringLiteral("Recordfrm");
+                return void(++reached["database files listed"]);
+            }
             const bool refused = refusedWith(messages, QStringLiteral("Open"));
             if (refused && !(p.windows->stageEditor() == m_stageBeforeFile))
                 fail("a refused matrix file changed the matrix");
@@ -1081,7 +1106,184 @@ private:
                          .arg(arrows)
                          .arg(loops);
         reached["stage graphs"] += n <= 12 && arrows > 0;
+        const auto *recordLine = stage()->findChild<QLabel *>("Label16");
+        if (recordLine->isHidden() == e.stageRecord
+            || recordLine->text().isEmpty() == e.stageRecord)
+            wrong << QStringLiteral("the line on the database record is %1")
+                         .arg(e.stageRecord ? "missing" : "shown");
         return wrong.isEmpty() ? QString() : "stage matrix: " + wrong.join("; ");
+    }
+
+    // ----- Database records -----
+
+    QWidget *records() { return window(QStringLiteral("Recordfrm")); }
+    QTableView *recordList() { return records()->findChild<QTableView *>("List1"); }
+    QLineEdit *recordFilter() { return records()->findChild<QLineEdit *>("Text1"); }
+    bool loadableRow(const QModelIndex &index)
+    {
+        return index.isValid()
+            && recordList()
+                   ->model()
+                   ->index(index.row(), kProblemColumn)
+                   .data()
+                   .toString()
+                   .isEmpty();
+    }
+
+    // The action of the Stage matrix walk that goes the whole way: a database file opened, its
+    // list filtered, a record chosen and loaded, each step checked as it is taken.
+    void openDatabaseAndLoad()
+    {
+        const QDir examples(QStringLiteral(TARNVALE_EXAMPLES_DIR));
+        log("open a database file and load a record");
+        p.dialogs.openFile = examples.filePath("compadre-sample.csv");
+        m_stageBeforeFile = p.windows->stageEditor();
+        const int messages = informedCount();
+        press(stageControl<QPushButton>("Command4"));
+        stageOutcome(QStringLiteral("Command4"), messages);
+        for (int step = 0; step < 3 && in("Recordfrm") && m_fault.isEmpty(); ++step) {
+            m_fault = check();
+            if (m_fault.isEmpty())
+                step == 0 ? filterRecords() : step == 1 ? chooseRecord() : loadRecord();
+        }
+    }
+
+    void recordAction()
+    {
+        const int r = pick(100);
+        if (r < 30)
+            filterRecords();
+        else if (r < 50)
+            chooseRecord();
+        else if (r < 58)
+            sortRecords();
+        else if (r < 80)
+            loadRecord();
+        else if (r < 90)
+            click("Command2");
+        else
+            closeFront();
+    }
+
+    void filterRecords()
+    {
+        pressed.insert("Recordfrm Text1");
+        type(recordFilter(),
+             pickOf(QStringList {"orca", "CASWELL", "test record", "check_NA", "NOT SQUARE", "1993",
+                                 "undefined", "zzz", "", " 2 ", "turtle", "Large"}));
+    }
+
+    // A click on a row the list shows.
+    void chooseRecord()
+    {
+        QTableView *list = recordList();
+        if (list->model()->rowCount() == 0)
+            return;
+        const QModelIndex row = list->model()->index(pick(list->model()->rowCount()), 0);
+        log(QStringLiteral("choose record row %1").arg(row.row()));
+        pressed.insert("Recordfrm List1");
+        list->scrollTo(row);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
+    }
+
+    void sortRecords()
+    {
+        QHeaderView *header = recordList()->horizontalHeader();
+        const int column = pick(header->count());
+        log(QStringLiteral("sort by column %1").arg(column));
+        pressed.insert("Recordfrm sort");
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
+    }
+
+    // "Load", Enter in the filter or a double-click on the current row.
+    void loadRecord()
+    {
+        const int way = pick(3);
+        if (way == 0)
+            return click("Command1");
+        QTableView *list = recordList();
+        const QModelIndex current = list->currentIndex();
+        const bool loadable = loadableRow(current);
+        const int messages = informedCount();
+        pressed.insert("Recordfrm load");
+        if (way == 1) {
+            log("Enter in the filter");
+            QTest::keyClick(recordFilter(), Qt::Key_Return);
+        } else {
+            if (!current.isValid())
+                return;
+            log("double-click the current record");
+            list->scrollTo(current);
+            // A double-click is a click, then a second press that the view takes as the double.
+            const QPoint at = list->visualRect(current).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        }
+        recordLoaded(loadable, messages);
+    }
+
+    // What choosing a record did: nothing for one that cannot be loaded, else the stage matrix
+    // in front with the record and the line on it.
+    void recordLoaded(bool loadable, int messages)
+    {
+        if (!loadable) {
+            if (!records()->isVisible())
+                fail("a record that cannot be analysed was loaded");
+            return;
+        }
+        if (refusedWith(messages, QStringLiteral("Load")))
+            return;
+        m_expected.front = QStringLiteral("Stagefrm");
+        stageEdited();
+        m_expected.stageRecord = true;
+        ++reached["records loaded"];
+    }
+
+    // The list shows exactly the records that hold the filter, by a rule of the monkey's own (Qt's
+    // case-insensitive search in each row's texts as first listed); Load is offered for a current
+    // record that has no problem, whose problem is then said under the list.
+    QString checkRecords()
+    {
+        if (!in("Recordfrm"))
+            return {};
+        QAbstractItemModel *model = recordList()->model();
+        const QString filter = recordFilter()->text().trimmed();
+        const auto rowTexts = [model](int row) {
+            QStringList texts;
+            for (int column = 0; column < model->columnCount(); ++column)
+                texts << model->index(row, column).data().toString();
+            return texts << model->index(row, kChecksColumn)
+                                .data(Qt::ToolTipRole)
+                                .toString()
+                                .remove(QStringLiteral("Worrying checks: "));
+        };
+        if (filter.isEmpty() && m_recordTexts.isEmpty())
+            for (int row = 0; row < model->rowCount(); ++row)
+                m_recordTexts << rowTexts(row).join('\n');
+        int holding = 0;
+        for (const QString &texts : m_recordTexts)
+            holding += texts.contains(filter, Qt::CaseInsensitive) ? 1 : 0;
+        if (model->rowCount() != holding)
+            return QStringLiteral("the list shows %1 records where %2 hold \"%3\"")
+                .arg(model->rowCount())
+                .arg(holding)
+                .arg(filter);
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (!rowTexts(row).join('\n').contains(filter, Qt::CaseInsensitive))
+                return "the list shows a record without \"" + filter + '"';
+        const QModelIndex current = recordList()->currentIndex();
+        if (!current.isValid() && model->rowCount() > 0)
+            return QStringLiteral("no record is current in a list of %1").arg(model->rowCount());
+        if (records()->findChild<QPushButton *>("Command1")->isEnabled() != loadableRow(current))
+            return QStringLiteral("Load is offered wrongly");
+        const bool problem = current.isValid() && !loadableRow(current);
+        if (problem
+            && !records()->findChild<QLabel *>("Label2")->text().startsWith("This record cannot"))
+            return QStringLiteral("the problem of the current record is not said");
+        reached["records that cannot be loaded"] += problem ? 1 : 0;
+        return {};
     }
 
     // ----- The other windows -----
@@ -1125,12 +1327,15 @@ private:
         // The model outlives the window: the next opening shows it as it was.
         if (in("Stagefrm")) {
             m_stageBeforeClose = p.windows->stageEditor();
+            const bool record = m_expected.stageRecord;
             stageEdited();
+            m_expected.stageRecord = record;
         }
         // "Further analysis" closes back to the results it came from, "Search steps" to where it
         // was opened from.
         m_expected.front = in("Analysisfrm") ? m_expected.analysisFrom
             : in("Stepsfrm")                 ? m_expected.stepsFrom
+            : in("Recordfrm")                ? QStringLiteral("Stagefrm")
                                              : QStringLiteral("Form1");
     }
 
@@ -1147,7 +1352,7 @@ private:
         QStringList shown;
         for (const char *name :
              {"titlform", "Form1", "Graphfrm", "ResultFrm", "Analysisfrm", "Howto", "Introfrm",
-              "Referenc", "Quiz", "Copyrigh", "Stepsfrm", "Stagefrm"})
+              "Referenc", "Quiz", "Copyrigh", "Stepsfrm", "Stagefrm", "Recordfrm"})
             if (QWidget *w = p.topLevel(name); w && w->isVisible())
                 shown << QString::fromLatin1(name);
         if (shown != QStringList {m_expected.front})
@@ -1168,7 +1373,7 @@ private:
                     return QStringLiteral("%1 of %2 shows \"%3\"")
                         .arg(w->objectName(), window->objectName(), text);
         for (const QString &fault : {checkState(), checkButtons(), checkSteps(), checkMarks(),
-                                     checkAnalysis(), checkStage()})
+                                     checkAnalysis(), checkStage(), checkRecords()})
             if (!fault.isEmpty())
                 return fault;
         return {};
@@ -1280,7 +1485,8 @@ private:
             = {{"ResultFrm", {"Command1", "Command2"}},
                {"Analysisfrm", {"Command1", "Command2", "Command3"}},
                {"Stepsfrm", {"Command1", "Command2", "Command3"}},
-               {"Stagefrm", {"Command4", "Command7", "Command8"}}};
+               {"Stagefrm", {"Command4", "Command7", "Command8"}},
+               {"Recordfrm", {"Command2"}}};
         if (const auto buttons = alwaysOn.find(m_expected.front); buttons != alwaysOn.end())
             for (const QString &name : buttons->second)
                 if (auto *b = window(m_expected.front)->findChild<QPushButton *>(name);
@@ -1444,19 +1650,35 @@ private slots:
         qInfo("%lld ms: %s", static_cast<long long>(clock.elapsed()),
               qPrintable(summary.join(", ")));
         // A walk that never reaches the deep states proves little. Another seed may miss one of
-        // them without any fault of the program.
-        if (seed != kDefaultSeed)
+        // them without any fault of the program; TARNVALE_MONKEY_REACH=1 asks it all the same,
+        // to choose a new default seed when the walk changes.
+        if (seed != kDefaultSeed && qEnvironmentVariableIsEmpty("TARNVALE_MONKEY_REACH"))
             return;
-        for (const char *what :
-             {"matrix roots", "table roots", "trials rejected", "refusals", "files read",
-              "files refused", "plots", "SAD charts", "frame closes", "further analyses",
-              "steps saved", "marks on the curve", "stage roots", "stage cells refused",
-              "stage pastes refused", "stage files read", "stage files refused", "stage saves",
-              "stage models analysed"})
+        for (const char *what : {"matrix roots",
+                                 "table roots",
+                                 "trials rejected",
+                                 "refusals",
+                                 "files read",
+                                 "files refused",
+                                 "plots",
+                                 "SAD charts",
+                                 "frame closes",
+                                 "further analyses",
+                                 "steps saved",
+                                 "marks on the curve",
+                                 "stage roots",
+                                 "stage cells refused",
+                                 "stage pastes refused",
+                                 "stage files read",
+                                 "stage files refused",
+                                 "stage saves",
+                                 "stage models analysed",
+                                 "database files listed",
+                                 "records loaded"})
             QVERIFY2(total[what] > 0, what);
         for (const char *window :
              {"Form1", "Graphfrm", "ResultFrm", "Analysisfrm", "Howto", "Introfrm", "Referenc",
-              "Quiz", "Copyrigh", "Stepsfrm", "Stagefrm"})
+              "Quiz", "Copyrigh", "Stepsfrm", "Stagefrm", "Recordfrm"})
             QVERIFY2(fronts.count(QString::fromLatin1(window)), window);
         // Every button the walk saw it pressed, but the closing notice's "OK", which ends the
         // program, and Print where a printer is attached.

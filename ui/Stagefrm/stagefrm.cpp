@@ -5,6 +5,7 @@
 #include "core/numbertext.h"
 #include "core/stageanalysis.h"
 #include "io/matrixfile.h"
+#include "io/recordlist.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/windowowner.h"
@@ -324,8 +325,9 @@ QWidget *Stagefrm::buildEditor()
     Combo1 = new QComboBox(editor);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->addItem(QStringLiteral("Examples"));
-    Command4 = MakeButton(editor, "Command4", {}, QStringLiteral("Open…"),
-                          QStringLiteral("Read a matrix file"));
+    Command4 = MakeButton(
+        editor, "Command4", {}, QStringLiteral("Open…"),
+        QStringLiteral("Read a matrix file, or a record of a database file (COMPADRE, COMADRE)"));
     Command5 = MakeButton(editor, "Command5", {}, QStringLiteral("Save…"),
                           QStringLiteral("Save the matrix to a file"));
     for (QWidget *w :
@@ -365,6 +367,14 @@ QWidget *Stagefrm::buildEditor()
     Label3->setWordWrap(true);
     SetForeColor(Label3, kRed);
     layout->addWidget(Label3);
+    Label16 = MakeLabel(editor, "Label16", {}, kPoints, QString());
+    Label16->setWordWrap(true);
+    Label16->setFont(TimesFont(10.5));
+    SetForeColor(Label16, kDarkBlue);
+    // The citation can be copied, to look the paper up.
+    Label16->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Label16->hide();
+    layout->addWidget(Label16);
     return editor;
 }
 
@@ -512,7 +522,9 @@ void Stagefrm::Form_Load()
     // The model stays from the last opening; the search on it starts afresh.
     m_search = {};
     listExamples(ExamplesFolder(QCoreApplication::applicationDirPath()));
+    const std::string note = m_owner.stageRecordNote();
     showEditor();
+    showRecordNote(note);
     clearSearch();
     gridOf(m_editor.split ? StagePart::U : StagePart::A)->setFocus();
 }
@@ -555,9 +567,17 @@ void Stagefrm::matrixChanged()
 {
     m_characteristic.reset();
     clearSearch();
+    showRecordNote({});
     Label3->setText(qs(StageProblemText(m_editor)));
     updateButtons();
     drawGraph();
+}
+
+void Stagefrm::showRecordNote(const std::string &note)
+{
+    m_owner.stageRecordNote() = note;
+    Label16->setText(qs(note));
+    Label16->setVisible(!note.empty());
 }
 
 void Stagefrm::clearSearch()
@@ -725,8 +745,15 @@ void Stagefrm::startNameEdit(QWidget *header, Qt::Orientation orientation, int s
 void Stagefrm::Command4_Click()
 {
     const QString path = m_owner.dialogs().chooseOpenFile();
-    if (!path.isEmpty())
-        openMatrixFile(path);
+    if (path.isEmpty())
+        return;
+    // A database file lists its records; the one chosen comes back through loadRecord.
+    if (IsDatabaseFile(QFile::encodeName(path).toStdString())) {
+        if (m_owner.showRecordfrm(path))
+            hide();
+        return;
+    }
+    openMatrixFile(path);
 }
 
 bool Stagefrm::openMatrixFile(const QString &path)
@@ -739,6 +766,14 @@ bool Stagefrm::openMatrixFile(const QString &path)
     m_editor = StageEditorFromModel(read.model);
     showEditor();
     return true;
+}
+
+void Stagefrm::loadRecord(const CompadreRecord &record)
+{
+    m_editor = StageEditorFromModel(RecordModelToEdit(record));
+    showEditor();
+    showRecordNote(RecordNoteText(record));
+    gridOf(m_editor.split ? StagePart::U : StagePart::A)->setFocus();
 }
 
 void Stagefrm::Combo1_Click(int index)

@@ -26,6 +26,10 @@ class QPushButton;
 class QSpinBox;
 class QTableView;
 
+namespace tarnvale {
+struct CompadreRecord;
+}
+
 namespace tarnvale::ui {
 
 // One grid of the stage-matrix editor over the editor's state itself: a 500 x 500 grid costs no
@@ -99,6 +103,9 @@ public:
     void listExamples(const QString &folder);
     // Reads a matrix file; false, with the reader's message shown, when it is refused.
     bool openMatrixFile(const QString &path);
+    // Takes a database record that has a model (RecordModelToEdit), and says under the grid
+    // where it comes from and which of its checks are worrying.
+    void loadRecord(const CompadreRecord &record);
 
     // lambda1 of the matrix, once the search has ended.
     std::optional<double> lambda1() const { return m_lambda1; }
@@ -119,6 +126,9 @@ private:
     // What every edit does: the search and lambda1 are withdrawn, the line under the grid, the
     // buttons and the graph follow the cells.
     void matrixChanged();
+    // The line under the grid on the record the model came from (empty: none), kept by the
+    // owner across a close.
+    void showRecordNote(const std::string &note);
     void clearSearch();
     void updateButtons();
     void drawGraph();
@@ -156,6 +166,7 @@ private:
     std::array<QTableView *, 4> m_grids {}; // Grid1 (A), Grid2 (U), Grid3 (F), Grid4 (C)
     std::array<StageGridModel *, 4> m_models {};
     QLabel *Label3 = nullptr; // the first cell that is not a number
+    QLabel *Label16 = nullptr; // the database record the model came from
 
     // The life-cycle graph.
     QCheckBox *Check2 = nullptr;
