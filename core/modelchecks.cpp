@@ -1,6 +1,7 @@
 #include "core/modelchecks.h"
 
 #include "core/leslie.h"
+#include "core/numbertext.h"
 #include "core/stageanalysis.h"
 #include "core/stagemodel.h"
 
@@ -18,15 +19,6 @@ namespace {
 bool isSeparator(char c)
 {
     return c == ' ' || c == '\t' || c == ';';
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
 }
 
 // Calls `take` with each entry of `text` in turn.
@@ -242,7 +234,7 @@ const std::array<ModelCheck, kModelCheckCount> kChecks = {{
 RecordMatrixText ParseRecordMatrix(std::string_view text)
 {
     RecordMatrixText result;
-    text = trimmed(text);
+    text = TrimSpacesAndTabs(text);
     if (text.empty() || text == "NA") {
         result.missing = true;
         result.problem = "is missing";

@@ -293,4 +293,13 @@ std::string NumberToPaddedText(float value)
     return format(value, 7, 7, true);
 }
 
+std::string_view TrimSpacesAndTabs(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
 } // namespace tarnvale

@@ -22,6 +22,9 @@ struct NumberExtent
     bool blanksInside = false; // skipped characters stood between two of its characters ("1 2")
 };
 
+// `text` without the spaces and tabs around it, as a field of a file is read.
+std::string_view TrimSpacesAndTabs(std::string_view text);
+
 // Finds the number that TextToNumber reads from `text`, without reading its value: a caller
 // with a stricter rule (the whole text is one number) compares `end` with the text's length.
 NumberExtent ScanNumber(std::string_view text);

@@ -12,22 +12,13 @@ namespace {
 
 constexpr const char *kWarningSign = "\u26a0";
 
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // A metadata field of the record as the list shows it: empty where it is missing or "NA".
 std::string field(const CompadreRecord &record, std::string_view name)
 {
     const auto found = record.metadata.find(name);
     if (found == record.metadata.end())
         return {};
-    const std::string_view value = trimmed(found->second);
+    const std::string_view value = TrimSpacesAndTabs(found->second);
     return value == "NA" ? std::string() : std::string(value);
 }
 
@@ -42,7 +33,8 @@ bool isNumberColumn(RecordColumn column)
 std::optional<double> wholeNumber(std::string_view text)
 {
     const NumberExtent extent = ScanNumber(text);
-    if (!extent.found || extent.blanksInside || trimmed(text.substr(extent.end)).size() > 0)
+    if (!extent.found || extent.blanksInside
+        || TrimSpacesAndTabs(text.substr(extent.end)).size() > 0)
         return std::nullopt;
     const ScannedNumber number = TextToNumber(text);
     return number.outOfRange ? std::nullopt : std::optional<double>(number.value);
@@ -171,7 +163,7 @@ std::vector<std::size_t> FilterRecordRows(const std::vector<RecordRow> &rows,
                                           const std::vector<std::size_t> &order,
                                           std::string_view filter)
 {
-    const std::string needle = CaseFolded(trimmed(filter));
+    const std::string needle = CaseFolded(TrimSpacesAndTabs(filter));
     if (needle.empty())
         return order;
     // No field holds a line break (the reader ends a field at one), so a needle with one must not
