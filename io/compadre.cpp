@@ -1,4 +1,7 @@
 #include "io/compadre.h"
+#include "io/openfile.h"
+
+#include "core/numbertext.h"
 
 #include <algorithm>
 #include <array>
@@ -20,31 +23,17 @@ bool isLineEnd(int c)
     return c == '\n' || c == '\r';
 }
 
-std::string named(const std::string &path)
-{
-    return "\"" + path + "\"";
-}
-
 // A metadata value that says something: not empty, not R's "NA".
 bool given(std::string_view text)
 {
     return !text.empty() && text != "NA";
 }
 
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // The stage names of "[Seedling||Juvenile||Adult]", as Rcompadre's string_to_vec splits them.
 std::vector<std::string> stageNames(std::string_view text)
 {
     std::vector<std::string> names;
-    text = trimmed(text);
+    text = TrimSpacesAndTabs(text);
     if (!text.empty() && text.front() == '[')
         text.remove_prefix(1);
     if (!text.empty() && text.back() == ']')
@@ -140,7 +129,7 @@ std::string CompadreCitation(std::string_view authors, std::string_view year,
     std::string citation;
     const auto add = [&](std::string_view part, std::string_view before, std::string_view after,
                          std::string_view separator) {
-        part = trimmed(part);
+        part = TrimSpacesAndTabs(part);
         if (!given(part))
             return;
         if (!citation.empty())
@@ -310,7 +299,7 @@ CompadreRecord CompadreReader::Impl::record() const
             record.metadata.emplace(column, fields[i]);
     }
     const auto text = [&](Column column) {
-        const std::string_view value = trimmed(field(column));
+        const std::string_view value = TrimSpacesAndTabs(field(column));
         return given(value) ? std::string(value) : std::string();
     };
     record.species = text(Species);
@@ -369,25 +358,9 @@ CompadreReader::~CompadreReader() = default;
 CompadreOpen CompadreReader::open(const std::string &path)
 {
     m = std::make_unique<Impl>();
-    namespace fs = std::filesystem;
-    std::error_code error;
-    switch (fs::status(path, error).type()) {
-    case fs::file_type::not_found:
-        return {false, "The file " + named(path) + " does not exist."};
-    case fs::file_type::directory:
-        return {false, named(path) + " is a folder, not a file."};
-    case fs::file_type::regular:
-        break;
-    case fs::file_type::none:
-    case fs::file_type::unknown:
-        return {false, "The file " + named(path) + " cannot be opened for reading."};
-    default:
-        // Devices, pipes and sockets could block or never end.
-        return {false, named(path) + " is not an ordinary file."};
-    }
-    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-    if (!*file)
-        return {false, "The file " + named(path) + " cannot be opened for reading."};
+    auto file = std::make_unique<std::ifstream>();
+    if (std::string problem = OpenFileToRead(path, *file); !problem.empty())
+        return {false, std::move(problem)};
     const CompadreOpen opened = open(*file, path);
     if (opened.ok)
         m->file = std::move(file);
@@ -400,7 +373,7 @@ CompadreOpen CompadreReader::open(std::istream &in, const std::string &name)
     m->name = name;
     m->buf = in.rdbuf();
     if (!m->buf)
-        return {false, "The file " + named(name) + " cannot be opened for reading."};
+        return {false, "The file " + QuotedFileName(name) + " cannot be opened for reading."};
     // A byte-order mark is not part of the first column's name.
     static constexpr std::string_view bom = "\xEF\xBB\xBF";
     if (m->peek() == static_cast<unsigned char>(bom[0])) {
@@ -410,18 +383,18 @@ CompadreOpen CompadreReader::open(std::istream &in, const std::string &name)
             ++matched;
         }
         if (matched < bom.size())
-            return refuse("The file " + named(name)
+            return refuse("The file " + QuotedFileName(name)
                           + " begins with a broken UTF-8 byte-order mark.");
     }
 
     const bool read = m->readLine(kMaxFlatColumns + 1);
     if (!read)
-        return refuse("The file " + named(name) + " is empty.");
+        return refuse("The file " + QuotedFileName(name) + " is empty.");
     if (!m->lineProblem.empty())
-        return refuse("Line " + std::to_string(m->lineNumber) + " of the file " + named(name)
-                      + ", the header, " + m->lineProblem + ".");
+        return refuse("Line " + std::to_string(m->lineNumber) + " of the file "
+                      + QuotedFileName(name) + ", the header, " + m->lineProblem + ".");
     if (m->fieldCount > kMaxFlatColumns)
-        return refuse("The header of the file " + named(name) + " has more than "
+        return refuse("The header of the file " + QuotedFileName(name) + " has more than "
                       + std::to_string(kMaxFlatColumns) + " columns.");
     m->columns.assign(m->fields.begin(), m->fields.begin() + m->fieldCount);
     for (std::size_t k = 0; k < kColumnCount; ++k) {
@@ -431,7 +404,7 @@ CompadreOpen CompadreReader::open(std::istream &in, const std::string &name)
             : static_cast<std::size_t>(found - m->columns.begin());
     }
     if (m->index[MatA] == kNoColumn)
-        return refuse("The file " + named(name)
+        return refuse("The file " + QuotedFileName(name)
                       + " has no column \"matA\", so it is not a flat file of COMPADRE or "
                         "COMADRE as Rcompadre's cdb_flatten and write.csv write one.");
     return {true, {}};

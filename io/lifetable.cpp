@@ -1,4 +1,5 @@
 #include "io/lifetable.h"
+#include "io/openfile.h"
 
 #include "core/numbertext.h"
 
@@ -247,12 +248,6 @@ private:
 
 using Record = std::array<Field, kFieldsPerRecord>;
 
-// A file's name in a message, whole.
-std::string named(const std::string &path)
-{
-    return "\"" + path + "\"";
-}
-
 // A field's text in a message, cut short when long.
 std::string quoted(const std::string &text)
 {
@@ -271,7 +266,8 @@ ReadResult refuse(const std::string &message)
 
 ReadResult refuseAtLine(const std::string &name, int line, const std::string &problem)
 {
-    return refuse("Line " + std::to_string(line) + " of the file " + named(name) + " " + problem);
+    return refuse("Line " + std::to_string(line) + " of the file " + QuotedFileName(name) + " "
+                  + problem);
 }
 
 // The names of the fields of a record, as the format message calls them.
@@ -314,8 +310,8 @@ std::optional<ReadResult> requireNumber(const std::string &name, TableFormat for
         problem = "is " + quoted(field.text) + ", which is not a number.";
         break;
     }
-    return refuse("Line " + std::to_string(field.line) + " of the file " + named(name) + ": the "
-                  + what + " " + problem + shiftHint(format, recordStart));
+    return refuse("Line " + std::to_string(field.line) + " of the file " + QuotedFileName(name)
+                  + ": the " + what + " " + problem + shiftHint(format, recordStart));
 }
 
 // A blank line or a record of empty fields inside the table would move every later field, and
@@ -347,7 +343,7 @@ ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::stri
 {
     FieldReader reader(in);
     if (reader.utf16())
-        return refuse("The file " + named(name)
+        return refuse("The file " + QuotedFileName(name)
                       + " is written in UTF-16. Save it as plain text (ANSI or UTF-8) and read "
                         "it again.");
 
@@ -356,7 +352,7 @@ ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::stri
     case FieldReader::Status::Error:
         return refuseAtLine(name, reader.problemLine(), reader.problem());
     case FieldReader::Status::End:
-        return refuse("The file " + named(name) + " is empty.");
+        return refuse("The file " + QuotedFileName(name) + " is empty.");
     case FieldReader::Status::Field:
         break;
     }
@@ -374,13 +370,13 @@ ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::stri
                 return refuseAtLine(name, reader.problemLine(), reader.problem());
             if (status == FieldReader::Status::End) {
                 if (i == 0 && k == 0)
-                    return refuse("The file " + named(name)
+                    return refuse("The file " + QuotedFileName(name)
                                   + " has a header but no records after it.");
                 // Fields that are all empty and begin a line were blank lines.
                 bool blank = k > 0 && record[0].startsLine;
                 for (int j = 0; j < k; ++j)
                     blank = blank && record[j].kind == FieldKind::Empty;
-                std::string message = "The file " + named(name)
+                std::string message = "The file " + QuotedFileName(name)
                     + " ends inside the record that starts on line "
                     + std::to_string(k > 0 ? record[0].line : reader.line()) + ": the record has "
                     + std::to_string(k) + " of its 3 fields.";
@@ -459,7 +455,7 @@ ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::stri
             const double rate = dividend / divisor;
             if (!std::isfinite(rate))
                 return refuse("Line " + std::to_string(records[i][1].line) + " of the file "
-                              + named(name) + ": the survival rate of age class "
+                              + QuotedFileName(name) + ": the survival rate of age class "
                               + std::to_string(i)
                               + ", the next l(x) divided by this one, is too large to compute "
                                 "with.");
@@ -491,26 +487,9 @@ ReadResult ReadLifeTable(AnalysisState &state, std::istream &in, const std::stri
 
 ReadResult ReadLifeTable(AnalysisState &state, const std::string &path, TableFormat format)
 {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    switch (status.type()) {
-    case fs::file_type::not_found:
-        return refuse("The file " + named(path) + " does not exist.");
-    case fs::file_type::directory:
-        return refuse(named(path) + " is a folder, not a file.");
-    case fs::file_type::regular:
-        break;
-    case fs::file_type::none:
-    case fs::file_type::unknown:
-        return refuse("The file " + named(path) + " cannot be opened for reading.");
-    default:
-        // Devices, pipes and sockets could block or never end.
-        return refuse(named(path) + " is not an ordinary file.");
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return refuse("The file " + named(path) + " cannot be opened for reading.");
+    std::ifstream in;
+    if (std::string problem = OpenFileToRead(path, in); !problem.empty())
+        return refuse(std::move(problem));
     return ReadLifeTable(state, in, path, format);
 }
 

@@ -1,4 +1,5 @@
 #include "io/matrixfile.h"
+#include "io/openfile.h"
 
 #include "core/matrixtext.h"
 #include "core/numbertext.h"
@@ -44,11 +45,6 @@ std::string_view trimmed(std::string_view s)
     while (!s.empty() && isBlank(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-std::string named(const std::string &path)
-{
-    return "\"" + path + "\"";
 }
 
 // A text from the file in a message, cut short when long.
@@ -115,7 +111,7 @@ public:
             if (c == kEof)
                 return Status::Line;
             if (++m_length > kMaxMatrixFileLength)
-                return fail("The file " + named(m_name) + " is longer than "
+                return fail("The file " + QuotedFileName(m_name) + " is longer than "
                             + std::to_string(kMaxMatrixFileLength) + " characters.");
             advance();
             if (c == '\n')
@@ -153,7 +149,7 @@ private:
     }
     std::string lineText() const
     {
-        return "Line " + std::to_string(m_line) + " of the file " + named(m_name);
+        return "Line " + std::to_string(m_line) + " of the file " + QuotedFileName(m_name);
     }
     Status fail(std::string problem)
     {
@@ -195,7 +191,7 @@ struct Part
     std::vector<int> rowLines;
     std::vector<double> values; // row by row, the first `width` rows
 
-    bool named() const { return namesLine > 0; }
+    bool QuotedFileName() const { return namesLine > 0; }
 };
 
 // The whole field is one number in the syntax the program reads everywhere: nothing before or
@@ -273,18 +269,18 @@ public:
 private:
     std::string at(int line) const
     {
-        return "Line " + std::to_string(line) + " of the file " + named(m_name);
+        return "Line " + std::to_string(line) + " of the file " + QuotedFileName(m_name);
     }
     std::string at(int line, int column) const
     {
         return at(line) + ", column " + std::to_string(column);
     }
-    std::string file() const { return "The file " + named(m_name); }
+    std::string file() const { return "The file " + QuotedFileName(m_name); }
     std::string partOfFile(const Part &part) const
     {
         return part.headerLine == 0
             ? file()
-            : "The part " + partName(part.kind) + " of the file " + named(m_name);
+            : "The part " + partName(part.kind) + " of the file " + QuotedFileName(m_name);
     }
 
     LineKind kindOf(std::string_view line, int number, int &part,
@@ -432,9 +428,9 @@ bool rDefaultNames(const std::vector<std::string> &names)
 
 std::optional<std::string> Reader::takeRow(Part &part, int number)
 {
-    const int first = part.named() ? 1 : 0;
+    const int first = part.QuotedFileName() ? 1 : 0;
     const int entries = static_cast<int>(m_fields.size()) - first;
-    if (part.named()) {
+    if (part.QuotedFileName()) {
         const std::string header = "the header on line " + std::to_string(part.namesLine);
         if (entries != part.width)
             return at(number) + " has " + plural(entries, "entry", "entries") + " where " + header
@@ -527,7 +523,7 @@ std::optional<std::string> Reader::take(std::string_view line, int number)
         m_separator = separatorOf(line);
     if (auto problem = split(line, number))
         return problem;
-    if (!part.named() && part.rows == 0 && isNamesHeader())
+    if (!part.QuotedFileName() && part.rows == 0 && isNamesHeader())
         return takeNames(part, number);
     return takeRow(part, number);
 }
@@ -554,7 +550,7 @@ std::optional<std::string> Reader::finish(StageModel &model)
         if (part.width != first.width)
             return partOfFile(part) + " has " + plural(part.width, "stage", "stages") + " where "
                 + partName(first.kind) + " has " + std::to_string(first.width) + ".";
-        if (!part.named())
+        if (!part.QuotedFileName())
             continue;
         if (!namedPart) {
             namedPart = &part;
@@ -595,7 +591,7 @@ std::optional<std::string> Reader::finish(StageModel &model)
             if (const auto k = FirstDisagreement(given, read.a)) {
                 const int row = static_cast<int>(*k / n), column = static_cast<int>(*k % n);
                 return at(parts[kA]->rowLines[static_cast<std::size_t>(row)],
-                          column + 1 + (parts[kA]->named() ? 1 : 0))
+                          column + 1 + (parts[kA]->QuotedFileName() ? 1 : 0))
                     + ": [A] holds " + NumberToText(given.values[*k]) + " where U + F + C is "
                     + NumberToText(read.a.values[*k]) + ".";
             }
@@ -669,10 +665,10 @@ MatrixFileRead ReadMatrixFile(std::istream &in, const std::string &name)
 {
     LineSource lines(in, name);
     if (lines.utf16())
-        return refuse("The file " + named(name)
+        return refuse("The file " + QuotedFileName(name)
                       + " is written in UTF-16. Save it as plain text (UTF-8) and read it again.");
     if (lines.empty())
-        return refuse("The file " + named(name) + " is empty.");
+        return refuse("The file " + QuotedFileName(name) + " is empty.");
     Reader reader(name);
     std::string line;
     for (;;) {
@@ -693,30 +689,14 @@ MatrixFileRead ReadMatrixFile(std::istream &in, const std::string &name)
 
 MatrixFileRead ReadMatrixFile(const std::string &path)
 {
-    namespace fs = std::filesystem;
+    std::ifstream in;
+    if (std::string problem = OpenFileToRead(path, in); !problem.empty())
+        return refuse(std::move(problem));
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    switch (status.type()) {
-    case fs::file_type::not_found:
-        return refuse("The file " + named(path) + " does not exist.");
-    case fs::file_type::directory:
-        return refuse(named(path) + " is a folder, not a file.");
-    case fs::file_type::regular:
-        break;
-    case fs::file_type::none:
-    case fs::file_type::unknown:
-        return refuse("The file " + named(path) + " cannot be opened for reading.");
-    default:
-        // Devices, pipes and sockets could block or never end.
-        return refuse(named(path) + " is not an ordinary file.");
-    }
-    const std::uintmax_t size = fs::file_size(path, error);
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (!error && size > kMaxMatrixFileLength)
-        return refuse("The file " + named(path) + " is longer than "
+        return refuse("The file " + QuotedFileName(path) + " is longer than "
                       + std::to_string(kMaxMatrixFileLength) + " characters.");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return refuse("The file " + named(path) + " cannot be opened for reading.");
     return ReadMatrixFile(in, path);
 }
 
