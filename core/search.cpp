@@ -224,12 +224,8 @@ StepResult BisectStep(AnalysisState &state, const CellTexts &cells, const std::s
     return result;
 }
 
-ExchangeResult ExchangeBracket(AnalysisState &state, const BracketTexts &texts)
+ExchangeResult ExchangedBracket(const BracketTexts &texts, bool signChange)
 {
-    const double fx1 = TextToNumber(texts.fx1).value;
-    const double fx3 = TextToNumber(texts.fx3).value;
-    const bool signChange = (fx1 < 0 && fx3 > 0) || (fx1 > 0 && fx3 < 0);
-
     ExchangeResult result;
     result.texts = texts;
     if (signChange) {
@@ -249,6 +245,16 @@ ExchangeResult ExchangeBracket(AnalysisState &state, const BracketTexts &texts)
     result.texts.fx3.clear();
     result.midpoint
         = MidpointOf(TextToNumber(result.texts.x1).value, TextToNumber(result.texts.x2).value);
+    return result;
+}
+
+ExchangeResult ExchangeBracket(AnalysisState &state, const BracketTexts &texts)
+{
+    const double fx1 = TextToNumber(texts.fx1).value;
+    const double fx3 = TextToNumber(texts.fx3).value;
+    const bool signChange = (fx1 < 0 && fx3 > 0) || (fx1 > 0 && fx3 < 0);
+
+    const ExchangeResult result = ExchangedBracket(texts, signChange);
     state.Midpoint = result.midpoint;
     state.SearchRecord.push_back({state.StepCount.value_or(0), result.texts.x1, result.texts.x2,
                                   result.texts.x3, result.texts.fx3,

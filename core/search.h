@@ -120,4 +120,8 @@ struct ExchangeResult
 // exchange is appended to SearchRecord.
 ExchangeResult ExchangeBracket(AnalysisState &state, const BracketTexts &texts);
 
+// The exchange itself, for any search: x3 replaces x2 where `signChange` (f(x1) and f(x3) of
+// opposite signs), otherwise x1, with the colours and the next midpoint as above.
+ExchangeResult ExchangedBracket(const BracketTexts &texts, bool signChange);
+
 } // namespace tarnvale

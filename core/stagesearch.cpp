@@ -190,23 +190,7 @@ StageStep BisectStageStep(StageSearch &search, const StageCharacteristic &g,
 ExchangeResult ExchangeStageBracket(StageSearch &search, const BracketTexts &texts)
 {
     const bool signChange = signOf(texts.fx1) * signOf(texts.fx3) < 0;
-    ExchangeResult result;
-    result.texts = texts;
-    if (signChange) {
-        result.replaced = BracketEnd::X2;
-        result.x2Color = EndColor::Blue;
-        result.texts.x2 = texts.x3;
-        result.texts.fx2 = texts.fx3;
-    } else {
-        result.replaced = BracketEnd::X1;
-        result.x1Color = EndColor::Blue;
-        result.texts.x1 = texts.x3;
-        result.texts.fx1 = texts.fx3;
-    }
-    result.texts.x3.clear();
-    result.texts.fx3.clear();
-    result.midpoint
-        = MidpointOf(TextToNumber(result.texts.x1).value, TextToNumber(result.texts.x2).value);
+    const ExchangeResult result = ExchangedBracket(texts, signChange);
     search.record.push_back({search.steps,
                              result.texts.x1,
                              result.texts.x2,
