@@ -21,19 +21,29 @@ std::optional<double> finite(double value)
     return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
-} // namespace
-
-RootComparison CompareRoots(const LeslieAnalysis &analysis, const std::optional<double> &root)
+// The root beside lambda1, and how far apart they are, where both are known.
+RootComparison comparedWithLambda1(const std::optional<double> &lambda1,
+                                   const std::optional<double> &root)
 {
     RootComparison c;
     if (root && std::isfinite(*root))
         c.root = root;
-    c.lambda1 = analysis.lambda;
+    c.lambda1 = lambda1;
     if (!c.root || !c.lambda1)
         return c;
     c.difference = finite(*c.root - *c.lambda1);
     if (*c.lambda1 > 0)
         c.relativeDifference = finite((*c.root - *c.lambda1) / *c.lambda1);
+    return c;
+}
+
+} // namespace
+
+RootComparison CompareRoots(const LeslieAnalysis &analysis, const std::optional<double> &root)
+{
+    RootComparison c = comparedWithLambda1(analysis.lambda, root);
+    if (!c.root || !c.lambda1)
+        return c;
     // The roots of f(x) = 0 are the eigenvalues of the matrix: the accepted point belongs to the
     // one it lies nearest to. A periodic table has other eigenvalues of lambda1's modulus, but
     // none of them equals lambda1.
@@ -50,15 +60,9 @@ RootComparison CompareRoots(const LeslieAnalysis &analysis, const std::optional<
 
 RootComparison CompareRoots(const StageAnalysis &analysis, const std::optional<double> &root)
 {
-    RootComparison c;
-    if (root && std::isfinite(*root))
-        c.root = root;
-    c.lambda1 = analysis.lambda;
+    RootComparison c = comparedWithLambda1(analysis.lambda, root);
     if (!c.root || !c.lambda1)
         return c;
-    c.difference = finite(*c.root - *c.lambda1);
-    if (*c.lambda1 > 0)
-        c.relativeDifference = finite((*c.root - *c.lambda1) / *c.lambda1);
     // Another class of the life cycle may share lambda1 exactly; that is still lambda1.
     double nearest = std::fabs(*c.root - *c.lambda1);
     for (std::size_t i = 1; i < analysis.eigenvalues.size(); ++i) {
