@@ -13,7 +13,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <memory>
 
 namespace {
@@ -46,31 +45,19 @@ public:
     QWidget *results() const { return TopLevel("ResultFrm"); }
     QWidget *analysis() const { return TopLevel("Analysisfrm"); }
 
-    // Runs `action` and waits until the windows are repainted; the wall-clock and processor
-    // seconds it took, or a negative wall time when nothing was painted.
-    template<typename Action> std::pair<double, double> timed(Action action)
-    {
-        PaintCounter counter;
-        const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = processCpuSeconds();
-        action();
-        const bool painted = settle(counter);
-        const double cpu = processCpuSeconds() - cpuStart;
-        const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-        return {painted ? wall.count() : -1.0, cpu};
-    }
-
     // "Further analysis" on the results, timed.
     std::pair<double, double> open()
     {
-        return timed([this] { QTest::mouseClick(Control(results(), "Command2"), Qt::LeftButton); });
+        return TimedUntilPainted(
+            [this] { QTest::mouseClick(Control(results(), "Command2"), Qt::LeftButton); });
     }
 
     // "Further analysis" on a stage model, opened from the results as the window of the stage
     // matrix opens it, timed.
     std::pair<double, double> open(const StageModel &model)
     {
-        return timed([this, &model] { m_windows->showAnalysisfrm(model, 1.0, results()); });
+        return TimedUntilPainted(
+            [this, &model] { m_windows->showAnalysisfrm(model, 1.0, results()); });
     }
 
 private:
@@ -177,7 +164,7 @@ void redraw(benchmark::State &run, bool startVector, int steps)
     int turn = 0;
     for (auto _ : run) {
         ++turn;
-        const auto [wall, took] = session.timed([&] {
+        const auto [wall, took] = TimedUntilPainted([&] {
             if (startVector) {
                 auto *option
                     = Control<QAbstractButton>(w, turn % 2 ? "optStart(1)" : "optStart(0)");

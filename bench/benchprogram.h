@@ -18,6 +18,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace tarnvale::bench {
 
@@ -124,6 +125,20 @@ inline bool settle(PaintCounter &counter)
         if (std::chrono::steady_clock::now() > deadline)
             return counter.paints > 0;
     }
+}
+
+// Runs `action` and waits until the windows are repainted: the wall-clock and processor seconds
+// it took, or a negative wall time when nothing was painted.
+template<typename Action> std::pair<double, double> TimedUntilPainted(Action action)
+{
+    PaintCounter counter;
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = processCpuSeconds();
+    action();
+    const bool painted = settle(counter);
+    const double cpu = processCpuSeconds() - cpuStart;
+    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
+    return {painted ? wall.count() : -1.0, cpu};
 }
 
 } // namespace tarnvale::bench

@@ -13,20 +13,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 
 namespace {
 
 using namespace tarnvale;
-using bench::catchUp;
-using bench::Control;
-using bench::PaintCounter;
-using bench::processCpuSeconds;
-using bench::settle;
-using bench::TopLevel;
-using Clock = std::chrono::steady_clock;
+using namespace tarnvale::bench;
 
 constexpr int kRecords = 10000;
 
@@ -40,7 +33,7 @@ public:
         std::filesystem::create_directories(m_dir);
         m_path = QString::fromStdString((m_dir / "records.csv").string());
         test::WriteDatabaseFile(m_path.toStdString(), kRecords);
-        bench::StartQt();
+        StartQt();
         m_windows = std::make_unique<ui::WindowOwner>(m_state, m_dialogs);
         m_windows->start();
         catchUp();
@@ -57,23 +50,9 @@ public:
 
     QWidget *list() const { return TopLevel("Recordfrm"); }
 
-    // Runs `action` until the windows are repainted: wall and processor seconds, or a negative
-    // wall time when nothing was painted.
-    template<typename Action> std::pair<double, double> timed(Action action)
-    {
-        PaintCounter counter;
-        const Clock::time_point start = Clock::now();
-        const double cpuStart = processCpuSeconds();
-        action();
-        const bool painted = settle(counter);
-        const double cpu = processCpuSeconds() - cpuStart;
-        const std::chrono::duration<double> wall = Clock::now() - start;
-        return {painted ? wall.count() : -1.0, cpu};
-    }
-
     std::pair<double, double> open()
     {
-        return timed([this] { m_windows->showRecordfrm(m_path); });
+        return TimedUntilPainted([this] { m_windows->showRecordfrm(m_path); });
     }
 
 private:
@@ -129,7 +108,7 @@ void filterKeystroke(benchmark::State &run)
     int turn = 0;
     for (auto _ : run) {
         const bool narrow = ++turn % 2 == 1;
-        const auto [wall, took] = session.timed([&] {
+        const auto [wall, took] = TimedUntilPainted([&] {
             if (narrow)
                 QTest::keyClick(filter, Qt::Key_2);
             else
