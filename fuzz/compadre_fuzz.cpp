@@ -13,6 +13,7 @@
 //   irreducible, irreducible implies ergodic, a zero U has a zero column sum).
 #include "core/stageanalysis.h"
 #include "core/stagemodel.h"
+#include "fuzz/fuzzsupport.h"
 #include "io/compadre.h"
 
 #include <cstddef>
@@ -23,6 +24,7 @@
 #include <string>
 
 using namespace tarnvale;
+using tarnvale::fuzz::require;
 
 namespace {
 
@@ -35,12 +37,6 @@ public:
         setg(begin, begin, begin + size);
     }
 };
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 const std::string kName = "fuzz.csv";
 const std::string kHeader

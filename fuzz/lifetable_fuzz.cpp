@@ -5,6 +5,7 @@
 // finite numbers or empty values wherever a computation reads, nothing written beyond the record
 // that ended the table.
 #include "core/state.h"
+#include "fuzz/fuzzsupport.h"
 #include "io/lifetable.h"
 #include "tablecheck.h"
 
@@ -21,25 +22,10 @@
 #include <vector>
 
 using namespace tarnvale;
+using tarnvale::fuzz::MemoryBuffer;
+using tarnvale::fuzz::require;
 
 namespace {
-
-// Reads the fuzzer's bytes in place.
-class MemoryBuffer : public std::streambuf
-{
-public:
-    MemoryBuffer(const std::uint8_t *data, std::size_t size)
-    {
-        char *begin = reinterpret_cast<char *>(const_cast<std::uint8_t *>(data));
-        setg(begin, begin, begin + size);
-    }
-};
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool finiteOrNotANumber(const TableValue &value)
 {

@@ -19,6 +19,7 @@
 #include "core/leslie.h"
 #include "core/matrixtext.h"
 #include "core/projection.h"
+#include "fuzz/fuzzsupport.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -33,14 +34,9 @@
 #include <vector>
 
 using namespace tarnvale;
+using tarnvale::fuzz::require;
 
 namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool blank(char c)
 {

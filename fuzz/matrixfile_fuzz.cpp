@@ -9,6 +9,7 @@
 //   matrix text (17 significant digits, parts after their headers) ParseMatrixText reads the same
 //   matrices from it, so the two readers agree.
 #include "core/matrixtext.h"
+#include "fuzz/fuzzsupport.h"
 #include "io/matrixfile.h"
 
 #include <array>
@@ -27,26 +28,12 @@
 #include <vector>
 
 using namespace tarnvale;
+using tarnvale::fuzz::MemoryBuffer;
+using tarnvale::fuzz::require;
 
 namespace {
 
 const std::string kName = "fuzz.csv";
-
-class MemoryBuffer : public std::streambuf
-{
-public:
-    MemoryBuffer(const std::uint8_t *data, std::size_t size)
-    {
-        char *begin = reinterpret_cast<char *>(const_cast<std::uint8_t *>(data));
-        setg(begin, begin, begin + size);
-    }
-};
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // The lines of the input as the reader counts them: LF, CR LF and a lone CR end a line.
 std::vector<std::string_view> linesOf(std::string_view text)

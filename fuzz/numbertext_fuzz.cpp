@@ -17,6 +17,7 @@
 //   point below 1.
 #include "core/numbertext.h"
 #include "core/state.h"
+#include "fuzz/fuzzsupport.h"
 
 #include <cfloat>
 #include <cmath>
@@ -29,14 +30,9 @@
 #include <string_view>
 
 using namespace tarnvale;
+using tarnvale::fuzz::require;
 
 namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void checkScanned(const ScannedNumber &n)
 {

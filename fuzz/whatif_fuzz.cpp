@@ -13,6 +13,7 @@
 #include "core/matrixtext.h"
 #include "core/stageanalysis.h"
 #include "core/whatif.h"
+#include "fuzz/fuzzsupport.h"
 
 #include <cmath>
 #include <cstddef>
@@ -25,14 +26,9 @@
 #include <vector>
 
 using namespace tarnvale;
+using tarnvale::fuzz::require;
 
 namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // The model the command line makes of a text, or nothing where it refuses it.
 std::optional<PopulationModel> modelOf(const std::string &text)
