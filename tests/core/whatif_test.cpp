@@ -60,10 +60,10 @@ Variation Fit(PopulationModel model, const char *target)
     return fit.variation;
 }
 
-// Anton & Rorres, Elementary Linear Algebra: Applications Version, 10th edition (Wiley 2010),
-// section 10.17 "Age-Specific Population Growth", Example 1: three age classes of five years,
-// F = (0, 4, 3), s = (1/2, 1/4); lambda1 = 3/2 (lambda^3 - 2 lambda - 3/8 = 0) and
-// R0 = 4/2 + 3/8 = 19/8.
+// The Leslie matrix of the age-specific population growth example in Anton and Rorres,
+// Elementary Linear Algebra: Applications Version (Wiley): F = (0, 4, 3), s = (1/2, 1/4). Its
+// figures are checked here against the closed forms, not taken from the book: lambda1 = 3/2
+// (lambda^3 - 2 lambda - 3/8 = 0) and R0 = 4/2 + 3/8 = 19/8.
 const LeslieTable kAnton {{0, 4, 3}, {0.5, 0.25}};
 
 TEST(WhatIf, breaksEvenAtTheClosedForms)
