@@ -3,6 +3,7 @@
 // writes the sweep; the LTRE sums to the change of lambda1 to first order.
 #include "program.h"
 
+#include "core/stageeditor.h"
 #include "io/matrixfile.h"
 #include "ui/Analysisfrm/analysisfrm.h"
 
@@ -184,6 +185,28 @@ private slots:
         QCOMPARE(w->whatIfValue(), 4.0);
         QCOMPARE(text(w, "WhatIfLambda"), QStringLiteral("1.5"));
         QCOMPARE(Program::childOf<QSlider>(w, "WhatIfSlider")->value(), 200);
+    }
+
+    // Opened from "Stage matrix", the what-if leaves its grid and the analysis shown as they were.
+    void theStageMatrixStaysAsItWas()
+    {
+        Program p;
+        p.windows->showStagefrm();
+        const StageEditor before = p.windows->stageEditor();
+        QTest::mouseClick(Program::childOf(p.topLevel("Stagefrm"), "Command6"), Qt::LeftButton);
+        auto *w = p.topLevel<Analysisfrm>("Analysisfrm");
+        QVERIFY(w && w->isVisible());
+        const QString lambda1 = text(w, "txtLambda1");
+        Program::childOf<QTabWidget>(w, "fraPages")->setCurrentIndex(1);
+        auto *list = Program::childOf<QComboBox>(w, "WhatIfTarget");
+        for (int i = 0; i < list->count(); ++i) {
+            list->setCurrentIndex(i);
+            Program::childOf<QSlider>(w, "WhatIfSlider")->setValue(i * 37 % 400);
+            typeValue(w, "0.5");
+        }
+        QVERIFY(p.windows->stageEditor() == before);
+        QCOMPARE(text(w, "txtLambda1"), lambda1);
+        QCOMPARE(w->stageAnalysis().lambda, AnalyseStage(StageModelOf(before)).lambda);
     }
 
     void saveWritesTheSweep()
