@@ -1459,11 +1459,15 @@ void Analysisfrm::listWhatIfTargets()
     const PopulationModel model = populationModel();
     m_targets = whatIfTargets(model);
     int every = 0;
+    QStringList captions;
+    captions.reserve(static_cast<qsizetype>(m_targets.size()));
     for (std::size_t t = 0; t < m_targets.size(); ++t) {
-        cboWhatIfTarget->addItem(targetCaption(model, m_targets[t]));
+        captions << targetCaption(model, m_targets[t]);
         if (m_targets[t].kind == TargetKind::All)
             every = static_cast<int>(t);
     }
+    // At once: item by item, the list would measure itself anew for each.
+    cboWhatIfTarget->addItems(captions);
     cboWhatIfTarget->setCurrentIndex(every);
     cboWhatIfTarget->setAccessibleName(cboWhatIfTarget->currentText());
     if (tabPages->currentIndex() == 1)
