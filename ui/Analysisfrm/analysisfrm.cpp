@@ -835,7 +835,10 @@ QWidget *Analysisfrm::buildWhatIfPage()
     grdWhatIfDistribution->setFont(TimesFont(kPoints - 1));
     grdWhatIfDistribution->verticalHeader()->setDefaultSectionSize(
         grdWhatIfDistribution->fontMetrics().height() + 4);
-    grdWhatIfDistribution->horizontalHeader()->setStretchLastSection(true);
+    // The two distributions share what the names leave, each number whole.
+    for (int column : {1, 2})
+        grdWhatIfDistribution->horizontalHeader()->setSectionResizeMode(column,
+                                                                        QHeaderView::Stretch);
     side->addWidget(grdWhatIfDistribution, 1);
     auto *sideBox = new QWidget(m_whatIfPage);
     sideBox->setLayout(side);
@@ -897,6 +900,10 @@ QWidget *Analysisfrm::buildWhatIfPage()
     grdLtre->setTabKeyNavigation(false);
     grdLtre->setFont(TimesFont(kPoints - 1));
     grdLtre->verticalHeader()->setDefaultSectionSize(grdLtre->fontMetrics().height() + 4);
+    grdLtre->horizontalHeader()->setFont(TimesFont(kPoints - 1, true));
+    grdLtre->verticalHeader()->setFont(TimesFont(kPoints - 1, true));
+    grdLtre->horizontalHeader()->setDefaultAlignment(
+        Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
     grdLtre->hide();
     right->addWidget(grdLtre, 2);
     page->addLayout(right, 1);
@@ -1496,9 +1503,12 @@ void Analysisfrm::refreshWhatIf()
             : std::nullopt;
         const QString name
             = m_kind == ModelKind::Leslie ? QString::number(i) : qs(StageName(m_model, i));
-        const QString texts[] = {name, QString(), shown(before)};
+        // Four digits side by side in the narrow column, each whole number in its tip.
+        const QString texts[] = {name, QString(), qs(ShortValueText(before))};
         for (int c = 0; c < 3; ++c) {
             auto *item = new QTableWidgetItem(texts[c]);
+            if (c == 2)
+                item->setToolTip(shown(before));
             if (c > 0)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             grdWhatIfDistribution->setItem(i, c, item);
@@ -1585,8 +1595,10 @@ void Analysisfrm::showWhatIfValue()
             = growth.stableDistribution && at < growth.stableDistribution->size()
             ? std::optional<double>((*growth.stableDistribution)[at])
             : std::nullopt;
-        if (QTableWidgetItem *item = grdWhatIfDistribution->item(i, 1))
-            item->setText(shown(w));
+        if (QTableWidgetItem *item = grdWhatIfDistribution->item(i, 1)) {
+            item->setText(qs(ShortValueText(w)));
+            item->setToolTip(shown(w));
+        }
     }
     drawWhatIfPoint(growth.lambda);
 }
@@ -1726,6 +1738,7 @@ void Analysisfrm::showLtre(const Ltre &ltre, const QString &file)
             item->setForeground(QColor(Qt::black));
             grdLtre->setItem(i, j, item);
         }
+    fitEntryColumns(grdLtre, captions);
     grdLtre->setUpdatesEnabled(true);
     grdLtre->show();
 }
