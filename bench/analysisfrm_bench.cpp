@@ -1,6 +1,8 @@
 // "Further analysis" on the longest table there is (201 age classes), offscreen: opening the
 // window from the results until it is drawn, and a new step count or start vector until the
-// projection is redrawn; and opened on a stage model of 50 stages. Timed as the click benchmarks
+// projection is redrawn; and opened on a stage model of 50 stages, where "What if" moves its
+// slider (lambda1, r and w of the changed model, the point on the chart) or takes another target
+// (its sweep of 201 points and its break-even). Timed as the click benchmarks
 // time a click: from the action until a pass over the event queue paints nothing more.
 #include "bench/benchprogram.h"
 
@@ -8,7 +10,10 @@
 #include "ui/windowowner.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QSlider>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QtTest>
 
 #include <benchmark/benchmark.h>
@@ -183,6 +188,45 @@ void redraw(benchmark::State &run, bool startVector, int steps)
     report(run, cpu);
 }
 
+// "What if" on a model of `stages` stages, every entry its target: a slider move (alternately
+// to 0.9 and 1.1 times every entry) or another target (alternately every entry and row 1),
+// until the page is redrawn.
+void whatIf(benchmark::State &run, bool slider, int stages)
+{
+    Session session;
+    session.open(sizeClassified(stages));
+    QWidget *w = session.analysis();
+    auto *pages = Control<QTabWidget>(w, "fraPages");
+    auto *list = Control<QComboBox>(w, "WhatIfTarget");
+    auto *move = Control<QSlider>(w, "WhatIfSlider");
+    if (!pages || !list || !move) {
+        run.SkipWithError("the window did not open");
+        return;
+    }
+    pages->setCurrentIndex(1);
+    catchUp();
+    const int every = list->findText(QStringLiteral("A  "), Qt::MatchStartsWith);
+    const int row = list->findText(QStringLiteral("row[1]  "), Qt::MatchStartsWith);
+    double cpu = 0;
+    int turn = 0;
+    for (auto _ : run) {
+        ++turn;
+        const auto [wall, took] = TimedUntilPainted([&] {
+            if (slider)
+                move->setValue(turn % 2 ? 180 : 220);
+            else
+                list->setCurrentIndex(turn % 2 ? row : every);
+        });
+        if (wall < 0) {
+            run.SkipWithError("nothing was redrawn");
+            return;
+        }
+        run.SetIterationTime(wall);
+        cpu += took;
+    }
+    report(run, cpu);
+}
+
 const bool registered = [] {
     const auto add = [](const char *name, auto function, auto... arguments) {
         benchmark::RegisterBenchmark(name, function, arguments...)
@@ -198,6 +242,8 @@ const bool registered = [] {
     add("Further analysis/open afresh/stages 50", openOnStages, true, 50);
     add("Further analysis/open again/stages 50", openOnStages, false, 50);
     add("Further analysis/open again/stages 500", openOnStages, false, 500);
+    add("Further analysis/what if, slider/stages 50", whatIf, true, 50);
+    add("Further analysis/what if, target/stages 50", whatIf, false, 50);
     return true;
 }();
 

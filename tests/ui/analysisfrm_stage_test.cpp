@@ -90,7 +90,10 @@ QStringList appearance(QWidget *window)
         else if (auto *chart = qobject_cast<QChartView *>(w))
             text += chart->chart()->title();
         else if (auto *table = qobject_cast<QTableWidget *>(w))
-            text += table->horizontalHeaderItem(0)->text() + QString::number(table->columnCount());
+            // The comparison's table has no columns before a comparison.
+            text += (table->horizontalHeaderItem(0) ? table->horizontalHeaderItem(0)->text()
+                                                    : QString())
+                + QString::number(table->columnCount());
         else if (qobject_cast<QLabel *>(w) || qobject_cast<QLineEdit *>(w)
                  || qobject_cast<QAbstractButton *>(w))
             text += Program::textOf(w);

@@ -12,12 +12,15 @@
 #include "core/projection.h"
 #include "core/searchrecord.h"
 #include "core/stageeditor.h"
+#include "core/whatif.h"
+#include "io/matrixfile.h"
 
 #include <QAbstractItemModel>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,7 +34,9 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScatterSeries>
+#include <QSlider>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -39,6 +44,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <random>
@@ -231,6 +237,7 @@ private:
     StageEditor m_stageBeforeFile; // the stage matrix before Open
     QStringList m_recordTexts; // the texts of each record of the database file, as first listed
     double m_trialX1 = 0, m_trialX2 = 0; // the start points of the last trial
+    bool m_compareOwn = false; // "Compare" reads the model shown, changed a little
 
     // A whole number in [0, n), the same on every platform (the standard distributions are not).
     int pick(int n) { return static_cast<int>(m_random() % static_cast<std::uint32_t>(n)); }
@@ -485,6 +492,14 @@ private:
                QDir(m_saveFolder).filePath("graph.txt"), QDir(m_saveFolder).filePath("new graph")};
         if ((in("Graphfrm") && button == "Command5") || (in("Analysisfrm") && button == "Command2"))
             p.dialogs.saveName = saveTo[pick(5)];
+        // The sweep: a good name, one without an extension, a folder that does not exist, a
+        // cancelled dialog; the second matrix: one to compare with, or one refused.
+        if (in("Analysisfrm") && button == "WhatIfSave")
+            p.dialogs.saveName = pickOf(QStringList {
+                QDir(m_saveFolder).filePath("sweep.csv"), QDir(m_saveFolder).filePath("new sweep"),
+                QDir(m_saveFolder).filePath("none/sweep.csv"), QString()});
+        if (in("Analysisfrm") && button == "WhatIfCompare")
+            prepareCompareFile();
         // The steps: a good name, a folder that does not exist, a cancelled dialog.
         if (in("Stagefrm") && (button == "Command4" || button == "Command5"))
             prepareStageFile(button == "Command4");
@@ -693,7 +708,10 @@ private:
         QWidget *w = window(QStringLiteral("Analysisfrm"));
         auto *typed = w->findChild<QLineEdit *>("txtStart");
         auto *steps = w->findChild<QSpinBox *>("txtSteps");
-        const int r = pick(10);
+        // A stage model's short visits go mostly to "What if", where its comparison is.
+        const int r = pick(14);
+        if (r >= (static_cast<Analysisfrm *>(w)->model() == ModelKind::Stage ? 5 : 10))
+            return whatIfAction();
         QStringList options;
         for (int i = 0; i < 4; ++i)
             if (auto *o = w->findChild<QRadioButton *>(QStringLiteral("optStart(%1)").arg(i));
@@ -777,9 +795,165 @@ private:
         return wrong.isEmpty() ? QString() : "further analysis: " + wrong.join("; ");
     }
 
+    // "What if": its page, a target, the slider, a typed value or range, Save, Compare, Reset.
+    void whatIfAction()
+    {
+        auto *w = static_cast<Analysisfrm *>(window(QStringLiteral("Analysisfrm")));
+        auto *pages = w->findChild<QTabWidget *>("fraPages");
+        if (!pages->isTabEnabled(1)) {
+            if (const char *name = pickControl({"Command2"}, {"Command1"}))
+                click(name);
+            return;
+        }
+        if (pages->currentIndex() != 1 || pick(15) == 0) {
+            const int to = 1 - pages->currentIndex();
+            log(QStringLiteral("page %1").arg(to));
+            pressed.insert("Analysisfrm tabPages");
+            QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {},
+                              pages->tabBar()->tabRect(to).center());
+            return void(++reached["what-if pages"]);
+        }
+        // The comparison, offered on a stage model's seldom and short visits, comes first there.
+        if (w->findChild<QWidget *>("WhatIfCompare")->isVisibleTo(w) && pick(3) == 0)
+            return click("WhatIfCompare");
+        const int r = pick(10);
+        if (r < 2) {
+            auto *list = w->findChild<QComboBox *>("WhatIfTarget");
+            const int index = pick(static_cast<int>(list->count()));
+            log(QStringLiteral("target %1").arg(list->itemText(index)));
+            pressed.insert("Analysisfrm WhatIfTarget");
+            list->setCurrentIndex(index);
+            return void(++reached["what-if targets"]);
+        }
+        if (r < 4) {
+            auto *slider = w->findChild<QSlider *>("WhatIfSlider");
+            pressed.insert("Analysisfrm WhatIfSlider");
+            if (pick(2) == 0) {
+                const int to = pick(slider->maximum() + 1);
+                log(QStringLiteral("slider to %1").arg(to));
+                slider->setValue(to);
+            } else {
+                const Qt::Key key = pickOf(
+                    QList<Qt::Key> {Qt::Key_Left, Qt::Key_Right, Qt::Key_PageUp, Qt::Key_Home});
+                log(QStringLiteral("key %1 on the slider").arg(key));
+                QTest::keyClick(slider, key);
+            }
+            return void(++reached["what-if slider moves"]);
+        }
+        if (r < 7) {
+            const bool range = r == 6;
+            auto *box = w->findChild<QLineEdit *>(range ? (pick(2) == 0 ? "WhatIfFrom" : "WhatIfTo")
+                                                        : "WhatIfValue");
+            const QString text = pick(3) == 0
+                ? pickOf(kCommonTexts)
+                : pickOf(QStringList {"0", "0.5", "1", "2", "0.9", "1e3", "3"});
+            type(box, text);
+            pressed.insert("Analysisfrm " + box->objectName());
+            log("Enter in " + box->objectName());
+            QTest::keyClick(box, Qt::Key_Return);
+            const bool refused
+                = w->findChild<QLabel *>(range ? "WhatIfRangeMessage" : "WhatIfMessage")
+                      ->isVisibleTo(w);
+            return void(++reached[range         ? "what-if ranges"
+                                      : refused ? "what-if values refused"
+                                                : "what-if values"]);
+        }
+        if (const char *name = pickControl({"WhatIfCompare", "WhatIfSave"}, {"WhatIfReset"}))
+            click(name);
+    }
+
+    bool whatIfInFront()
+    {
+        return window(QStringLiteral("Analysisfrm"))
+                   ->findChild<QTabWidget *>("fraPages")
+                   ->currentIndex()
+            == 1;
+    }
+
+    // A second matrix for "Compare": the one shown with an entry changed, an example (of
+    // another size, mostly), a file that is no matrix, one that is missing, or none.
+    void prepareCompareFile()
+    {
+        auto *w = static_cast<Analysisfrm *>(window(QStringLiteral("Analysisfrm")));
+        const QString changed = QDir(m_saveFolder).filePath("compare.csv");
+        m_compareOwn = false;
+        if (const auto &v = w->whatIfVariation();
+            v && std::holds_alternative<StageModel>(v->model)) {
+            StageModel model = std::get<StageModel>(v->model);
+            model.a.values[static_cast<std::size_t>(pick(static_cast<int>(model.a.values.size())))]
+                += 0.01;
+            model.u.reset();
+            model.f.reset();
+            model.c.reset();
+            std::ofstream(QFile::encodeName(changed).toStdString(), std::ios::binary)
+                << MatrixFileText(model);
+            m_compareOwn = true;
+        }
+        const QString bad = QDir(m_saveFolder).filePath("nomatrix.csv");
+        std::ofstream(QFile::encodeName(bad).toStdString()) << "1,2\nx\n";
+        p.dialogs.openFile = pickOf(
+            QStringList {changed, changed,
+                         QDir(QStringLiteral(TARNVALE_EXAMPLES_DIR)).filePath("StageM-Teasel.csv"),
+                         bad, QDir(m_saveFolder).filePath("missing.csv"), QString()});
+        m_compareOwn = m_compareOwn && p.dialogs.openFile == changed;
+    }
+
+    // What "What if" shows follows the target chosen and the value shown: lambda1 is LambdaAt's
+    // (the slider's w and r come from the same GrowthAt), the value box shows the value.
+    QString checkWhatIf()
+    {
+        if (!in("Analysisfrm"))
+            return {};
+        auto *w = static_cast<Analysisfrm *>(window(QStringLiteral("Analysisfrm")));
+        const std::optional<Variation> &v = w->whatIfVariation();
+        if (!v)
+            return {};
+        const QString chosen
+            = w->findChild<QComboBox *>("WhatIfTarget")->currentText().section("  ", 0, 0);
+        const std::optional<WhatIfTarget> target = ParseTarget(chosen.toStdString());
+        if (!target || !(*target == v->target))
+            return "what if: the target " + chosen + " is not the one varied";
+        const QString value = w->findChild<QLineEdit *>("WhatIfValue")->text();
+        if (value != QString::fromStdString(NumberToText(w->whatIfValue())))
+            return "what if: the value box shows " + value;
+        const std::optional<double> expected = LambdaAt(*v, number(value));
+        const QString lambda = w->findChild<QLineEdit *>("WhatIfLambda")->text();
+        const bool agree = expected
+            ? lambda != "undefined" && std::fabs(number(lambda) - *expected) <= 1e-9 * *expected
+            : lambda == "undefined";
+        if (!agree)
+            return QStringLiteral("what if: lambda1 %1 at %2 %3, where LambdaAt gives %4")
+                .arg(lambda, chosen, value, QString::fromStdString(ValueText(expected)));
+        return {};
+    }
+
     void analysisOutcome(const QString &button, int messages)
     {
         ++reached["further analyses"];
+        auto *w = static_cast<Analysisfrm *>(window(QStringLiteral("Analysisfrm")));
+        if (button == "WhatIfReset") {
+            ++reached["what-if resets"];
+            if (w->whatIfVariation() && w->whatIfValue() != w->whatIfVariation()->present)
+                fail("Reset left the value at " + QString::number(w->whatIfValue()));
+        }
+        if (button == "WhatIfSave" && !p.dialogs.saveName.isEmpty()) {
+            const QString &to = p.dialogs.saveName;
+            QFile saved(QFileInfo(to).suffix().isEmpty() ? to + ".csv" : to);
+            if (to.contains("none/") != refusedWith(messages, "Save"))
+                fail("Save of the sweep to \"" + to + "\" said the wrong thing");
+            else if (!to.contains("none/")
+                     && (!saved.open(QIODevice::ReadOnly)
+                         || saved.readLine() != "value,lambda1\r\n"))
+                fail("the sweep saved to \"" + to + "\" is not there");
+            else
+                ++reached["what-if sweeps saved"];
+        }
+        if (button == "WhatIfCompare" && !p.dialogs.openFile.isEmpty()) {
+            const bool refused = w->findChild<QLabel *>("WhatIfLtreMessage")->isVisibleTo(w);
+            if (m_compareOwn && refused)
+                fail("a matrix of the model's size was refused for an LTRE");
+            ++reached[refused ? "what-if files refused" : "what-if comparisons"];
+        }
         if (button == "Command1")
             m_expected.front = m_expected.analysisFrom;
         const QString &to = p.dialogs.saveName;
@@ -1290,8 +1464,10 @@ private:
 
     void otherWindowAction()
     {
-        // From "Stage matrix" the walk soon goes back to the search it left.
-        if (in("Analysisfrm") && m_expected.analysisFrom == "Stagefrm" && pick(4) == 0)
+        // From "Stage matrix" the walk soon goes back to the search it left, a little later
+        // from "What if", which has more to try there.
+        if (in("Analysisfrm") && m_expected.analysisFrom == "Stagefrm"
+            && pick(whatIfInFront() ? 8 : 4) == 0)
             return pick(2) == 0 ? closeFront() : click("Command1");
         if (in("Analysisfrm"))
             return pick(30) == 0 ? closeFront() : analysisAction();
@@ -1373,16 +1549,24 @@ private:
                     return QStringLiteral("%1 of %2 shows \"%3\"")
                         .arg(w->objectName(), window->objectName(), text);
         for (const QString &fault : {checkState(), checkButtons(), checkSteps(), checkMarks(),
-                                     checkAnalysis(), checkStage(), checkRecords()})
+                                     checkAnalysis(), checkWhatIf(), checkStage(), checkRecords()})
             if (!fault.isEmpty())
                 return fault;
         return {};
     }
 
     // The line under the stage grid names the cell that is not a number by the text typed there.
+    // So does the message beside a value or range of "What if", in quotes of its own.
     bool quotesTyped(QWidget *w, const QString &text) const
     {
-        if (w->objectName() != QLatin1String("Label3") || w->window()->objectName() != "Stagefrm")
+        const QString name = w->objectName(), window = w->window()->objectName();
+        if (window == "Analysisfrm" && (name == "WhatIfMessage" || name == "WhatIfRangeMessage")) {
+            for (const QString &typed : m_typed)
+                if (text.contains(QStringLiteral("\u201c%1\u201d").arg(typed)))
+                    return true;
+            return false;
+        }
+        if (name != QLatin1String("Label3") || window != "Stagefrm")
             return false;
         for (const QString &typed : m_typed)
             if (text.contains('"' + typed.trimmed() + '"'))
@@ -1674,7 +1858,16 @@ private slots:
                                  "stage saves",
                                  "stage models analysed",
                                  "database files listed",
-                                 "records loaded"})
+                                 "records loaded",
+                                 "what-if pages",
+                                 "what-if targets",
+                                 "what-if slider moves",
+                                 "what-if values",
+                                 "what-if values refused",
+                                 "what-if sweeps saved",
+                                 "what-if comparisons",
+                                 "what-if files refused",
+                                 "what-if resets"})
             QVERIFY2(total[what] > 0, what);
         for (const char *window :
              {"Form1", "Graphfrm", "ResultFrm", "Analysisfrm", "Howto", "Introfrm", "Referenc",

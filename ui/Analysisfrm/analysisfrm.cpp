@@ -4,17 +4,22 @@
 #include "core/numbertext.h"
 #include "core/results.h"
 #include "io/analysisdata.h"
+#include "io/matrixfile.h"
+#include "io/sweepdata.h"
 #include "ui/common/controls.h"
 #include "ui/common/dialogs.h"
 #include "ui/windowowner.h"
 
+#include <QAbstractItemView>
 #include <QAbstractTableModel>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,7 +28,9 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QRadioButton>
+#include <QScatterSeries>
 #include <QScreen>
+#include <QSlider>
 #include <QSpinBox>
 #include <QStackedBarSeries>
 #include <QTabBar>
@@ -254,6 +261,119 @@ void fitEntryColumns(QTableView *view, const QStringList &captions)
     header->setFixedHeight(std::min(height, 2 * names.height()) + 8);
 }
 
+// "What if": the slider's steps from 0 to twice the present value, and the points of a sweep.
+constexpr int kSliderSteps = 400;
+constexpr int kSweepPoints = 201;
+// A list of targets of a large model would take longer to fill than the window to open; past
+// this many non-zero entries only the groups are offered.
+constexpr int kMaxListedEntries = 2500;
+
+// The value a typed text stands for: one whole number, finite and >= 0; nothing otherwise.
+std::optional<double> typedValue(const QString &text)
+{
+    const std::string t = text.trimmed().toStdString();
+    const NumberExtent extent = ScanNumber(t);
+    if (t.empty() || !extent.found || extent.blanksInside || extent.end != t.size())
+        return std::nullopt;
+    const ScannedNumber number = TextToNumber(t);
+    if (number.outOfRange || !std::isfinite(number.value) || number.value < 0)
+        return std::nullopt;
+    return number.value + 0.0; // -0 is shown as 0
+}
+
+// Where the slider's end stands: twice the present value, or 1 where that is 0.
+double sliderTop(double present)
+{
+    return present > 0 ? 2 * present : 1.0;
+}
+
+double sliderValue(double top, int position)
+{
+    return position == kSliderSteps ? top : top * position / kSliderSteps;
+}
+
+int sliderPosition(double top, double value)
+{
+    return static_cast<int>(std::lround(std::clamp(value / top, 0.0, 1.0) * kSliderSteps));
+}
+
+// A class of either model as the lists of "What if" name it.
+QString className(const PopulationModel &model, int i)
+{
+    if (std::holds_alternative<LeslieTable>(model))
+        return QStringLiteral("age %1").arg(i);
+    return qs(StageCaption(std::get<StageModel>(model).names, i));
+}
+
+// The target's text as the command line reads it, then in words.
+QString targetCaption(const PopulationModel &model, const WhatIfTarget &target)
+{
+    const QString text = qs(TargetText(target));
+    switch (target.kind) {
+    case TargetKind::Entry:
+        return QStringLiteral("%1  %2 from %3")
+            .arg(text, className(model, target.row), className(model, target.column));
+    case TargetKind::Fecundity:
+        return QStringLiteral("%1  fecundity at age %2").arg(text).arg(target.age);
+    case TargetKind::Survival:
+        return QStringLiteral("%1  survival from age %2").arg(text).arg(target.age);
+    case TargetKind::All:
+        return QStringLiteral("%1  every entry (harvest of every stage)").arg(text);
+    case TargetKind::Row:
+        return QStringLiteral("%1  every entry into %2 (harvest of %2)")
+            .arg(text, className(model, target.row));
+    case TargetKind::PartF:
+        return QStringLiteral("%1  every fecundity (the part F)").arg(text);
+    case TargetKind::PartU:
+        return QStringLiteral("%1  every survival and growth (the part U)").arg(text);
+    }
+    return text;
+}
+
+// The targets a user may change: the non-zero entries (a Leslie table's F(x) and s(x)), every
+// entry, each row with a non-zero entry, and the parts F and U where the model has them.
+std::vector<WhatIfTarget> whatIfTargets(const PopulationModel &model)
+{
+    std::vector<WhatIfTarget> targets;
+    const SquareMatrix a = ProjectionMatrix(model);
+    const int n = a.n;
+    if (const auto *table = std::get_if<LeslieTable>(&model)) {
+        for (int x = 0; x < table->ageClasses(); ++x)
+            if (table->fecundity[static_cast<std::size_t>(x)] != 0)
+                targets.push_back({TargetKind::Fecundity, 0, 0, x});
+        for (int x = 0; x + 1 < table->ageClasses(); ++x)
+            if (table->survival[static_cast<std::size_t>(x)] != 0)
+                targets.push_back({TargetKind::Survival, 0, 0, x});
+    } else {
+        int listed = 0;
+        for (int i = 0; i < n && listed < kMaxListedEntries; ++i)
+            for (int j = 0; j < n && listed < kMaxListedEntries; ++j)
+                if (a.values[static_cast<std::size_t>(i) * n + j] != 0) {
+                    targets.push_back({TargetKind::Entry, i, j, 0});
+                    ++listed;
+                }
+    }
+    targets.push_back({TargetKind::All});
+    for (int i = 0; i < n; ++i) {
+        const auto row = a.values.begin() + static_cast<std::ptrdiff_t>(i) * n;
+        if (std::any_of(row, row + n, [](double v) { return v != 0; }))
+            targets.push_back({TargetKind::Row, i});
+    }
+    for (const TargetKind part : {TargetKind::PartF, TargetKind::PartU})
+        if (FitTarget(model, {part}).ok)
+            targets.push_back({part});
+    return targets;
+}
+
+// A contribution's tint: blue for a positive one, red for a negative one, the deeper the
+// larger beside the largest; pale enough for black text.
+QColor signTint(double value, double largest)
+{
+    const double shade = largest > 0 ? std::min(std::fabs(value) / largest, 1.0) : 0.0;
+    const int fade = qRound(255 - 110 * shade), half = qRound(255 - 55 * shade);
+    return value < 0 ? QColor(255, fade, fade) : QColor(fade, half, 255);
+}
+
 // The texts that differ between a Leslie table and a stage model.
 struct KindTexts
 {
@@ -385,27 +505,41 @@ void Analysisfrm::buildUi()
     setObjectName(QStringLiteral("Analysisfrm"));
     setWindowTitle(QStringLiteral("Further analysis"));
     setFont(TimesFont(kPoints));
-    auto *page = new QVBoxLayout(this);
+    auto *window = new QVBoxLayout(this);
+    window->addWidget(buildRootsFrame());
+    // The analysis on one page, "What if" on another: each has the height of the window.
+    tabPages = new QTabWidget(this);
+    tabPages->setObjectName(QStringLiteral("fraPages"));
+    tabPages->tabBar()->setObjectName(QStringLiteral("tabPages"));
+    auto *analysisPage = new QWidget(tabPages);
+    auto *page = new QVBoxLayout(analysisPage);
     m_page = page;
-    page->addWidget(buildRootsFrame());
     page->addWidget(buildStructureFrame());
     page->addWidget(buildProjectionFrame(), 3);
     page->addWidget(buildClassesFrame(), 2);
-    page->addLayout(buildButtons());
+    tabPages->addTab(analysisPage, QStringLiteral("Analysis"));
+    tabPages->addTab(buildWhatIfPage(), QStringLiteral("What if"));
+    window->addWidget(tabPages, 1);
+    window->addLayout(buildButtons());
     NameButtonsByCaption(this);
 
     // The charts are read through their titles and values; the keyboard goes from the start
     // vector over the steps and the table to the buttons.
-    for (QChartView *chart : {chtTotal, chtShares, chtGrowth, chtElasticity})
+    for (QChartView *chart : {chtTotal, chtShares, chtGrowth, chtElasticity, chtWhatIf})
         chart->setFocusPolicy(Qt::NoFocus);
     std::vector<QWidget *> order
         = {optStart[0], optStart[1], optStart[2], optStart[3], txtStart, txtSteps, grdClasses};
     order.push_back(tabEntries->tabBar());
     order.insert(order.end(), grdEntries.begin(), grdEntries.end());
+    order.insert(order.begin(), tabPages->tabBar());
+    order.insert(order.end(),
+                 {cboWhatIfTarget, sldWhatIf, txtWhatIfValue, cmdWhatIfReset, txtWhatIfFrom,
+                  txtWhatIfTo, cmdWhatIfSave, cmdWhatIfCompare, grdLtre});
     order.insert(order.end(), {Command2, Command3, Command1});
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     tabEntries_Change(tabEntries->currentIndex());
+    tabPages_Change(tabPages->currentIndex());
     showModelKind(ModelKind::Leslie);
     resize(1240, 900);
 }
@@ -637,6 +771,169 @@ QHBoxLayout *Analysisfrm::buildButtons()
     return buttons;
 }
 
+QWidget *Analysisfrm::buildWhatIfPage()
+{
+    // On the left the target, its value and what follows from it; on the right the sweep and,
+    // for a stage model, the comparison with a second matrix.
+    m_whatIfPage = new QWidget(this);
+    m_whatIfPage->setObjectName(QStringLiteral("fraWhatIf"));
+    auto *page = new QHBoxLayout(m_whatIfPage);
+    auto *side = new QVBoxLayout;
+    auto *form = new QFormLayout;
+    cboWhatIfTarget = new QComboBox(m_whatIfPage);
+    cboWhatIfTarget->setObjectName(QStringLiteral("WhatIfTarget"));
+    cboWhatIfTarget->setToolTip(QStringLiteral("The entry or the group of entries to change"));
+    // A long stage name widens the list, not the page.
+    cboWhatIfTarget->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboWhatIfTarget->setMinimumContentsLength(20);
+    // Its list, where the keyboard goes while it is open, is named for what it lists.
+    cboWhatIfTarget->view()->setObjectName(QStringLiteral("WhatIfTargets"));
+    cboWhatIfTarget->view()->setAccessibleName(QStringLiteral("Entries and groups to change"));
+    QLabel *targetLabel = makeCaption(m_whatIfPage, QStringLiteral("Change:"));
+    form->addRow(targetLabel, cboWhatIfTarget);
+    NameBoxByLabel(cboWhatIfTarget, targetLabel);
+    sldWhatIf = new QSlider(Qt::Horizontal, m_whatIfPage);
+    sldWhatIf->setObjectName(QStringLiteral("WhatIfSlider"));
+    sldWhatIf->setRange(0, kSliderSteps);
+    sldWhatIf->setPageStep(kSliderSteps / 20);
+    sldWhatIf->setAccessibleName(QStringLiteral("Value, from 0 to twice the present value"));
+    form->addRow(makeCaption(m_whatIfPage, QStringLiteral("From 0 to twice:")), sldWhatIf);
+    txtWhatIfValue = MakeTextBox(m_whatIfPage, "WhatIfValue", {}, kPoints, false, false, {});
+    txtWhatIfValue->setToolTip(QStringLiteral("A value >= 0, taken on Enter; for a group the "
+                                              "factor k on its entries"));
+    addRow(form, m_whatIfPage, QStringLiteral("Value:"), txtWhatIfValue);
+    lblWhatIfHarvest = makeCaption(m_whatIfPage, QString());
+    lblWhatIfHarvest->setObjectName(QStringLiteral("WhatIfHarvest"));
+    form->addRow(QString(), lblWhatIfHarvest);
+    lblWhatIfMessage = makeCaption(m_whatIfPage, QString());
+    lblWhatIfMessage->setObjectName(QStringLiteral("WhatIfMessage"));
+    lblWhatIfMessage->setWordWrap(true);
+    SetForeColor(lblWhatIfMessage, kRed);
+    lblWhatIfMessage->hide();
+    form->addRow(lblWhatIfMessage);
+    txtWhatIfLambda = makeBox(m_whatIfPage, "WhatIfLambda");
+    txtWhatIfLambda0 = makeBox(m_whatIfPage, "WhatIfLambdaBefore");
+    txtWhatIfRate = makeBox(m_whatIfPage, "WhatIfRate");
+    txtWhatIfRate0 = makeBox(m_whatIfPage, "WhatIfRateBefore");
+    addRow(form, m_whatIfPage, QStringLiteral("\u03bb1 with the change:"), txtWhatIfLambda);
+    addRow(form, m_whatIfPage, QStringLiteral("\u03bb1 without it:"), txtWhatIfLambda0);
+    addRow(form, m_whatIfPage, QStringLiteral("r with the change:"), txtWhatIfRate);
+    addRow(form, m_whatIfPage, QStringLiteral("r without it:"), txtWhatIfRate0);
+    side->addLayout(form);
+    const QRect laidOut(0, 0, 1500, 495);
+    cmdWhatIfReset = MakeButton(m_whatIfPage, "WhatIfReset", laidOut, QStringLiteral("Reset"),
+                                QStringLiteral("Back to the present value"), true);
+    side->addWidget(cmdWhatIfReset, 0, Qt::AlignLeft);
+    grdWhatIfDistribution = new QTableWidget(0, 3, m_whatIfPage);
+    grdWhatIfDistribution->setObjectName(QStringLiteral("WhatIfDistribution"));
+    grdWhatIfDistribution->setAccessibleName(QStringLiteral("Stable distribution"));
+    grdWhatIfDistribution->setHorizontalHeaderLabels(
+        {QString(), QStringLiteral("with the change"), QStringLiteral("without it")});
+    grdWhatIfDistribution->verticalHeader()->hide();
+    grdWhatIfDistribution->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdWhatIfDistribution->setFocusPolicy(Qt::NoFocus);
+    grdWhatIfDistribution->setFont(TimesFont(kPoints - 1));
+    grdWhatIfDistribution->verticalHeader()->setDefaultSectionSize(
+        grdWhatIfDistribution->fontMetrics().height() + 4);
+    // The two distributions share what the names leave, each number whole.
+    for (int column : {1, 2})
+        grdWhatIfDistribution->horizontalHeader()->setSectionResizeMode(column,
+                                                                        QHeaderView::Stretch);
+    side->addWidget(grdWhatIfDistribution, 1);
+    auto *sideBox = new QWidget(m_whatIfPage);
+    sideBox->setLayout(side);
+    sideBox->setFixedWidth(380);
+    page->addWidget(sideBox);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(buildWhatIfChart(), 3);
+    auto *range = new QHBoxLayout;
+    txtWhatIfFrom = MakeTextBox(m_whatIfPage, "WhatIfFrom", {}, kPoints, false, false, {});
+    txtWhatIfTo = MakeTextBox(m_whatIfPage, "WhatIfTo", {}, kPoints, false, false, {});
+    for (const auto &[caption, box] : {std::pair {"From:", txtWhatIfFrom}, {"to:", txtWhatIfTo}}) {
+        QLabel *label = makeCaption(m_whatIfPage, QString::fromLatin1(caption));
+        box->setToolTip(QStringLiteral("The range of the chart, taken on Enter"));
+        box->setMaximumWidth(120);
+        range->addWidget(label);
+        range->addWidget(box);
+        NameBoxByLabel(box, label);
+    }
+    lblWhatIfRange = makeCaption(m_whatIfPage, QString());
+    lblWhatIfRange->setObjectName(QStringLiteral("WhatIfRangeMessage"));
+    SetForeColor(lblWhatIfRange, kRed);
+    lblWhatIfRange->hide();
+    range->addWidget(lblWhatIfRange, 1);
+    range->addStretch();
+    range->addWidget(makeCaption(m_whatIfPage, QStringLiteral("\u03bb1 = 1 at:")));
+    lblBreakEven = makeCaption(m_whatIfPage, QString());
+    lblBreakEven->setObjectName(QStringLiteral("WhatIfBreakEven"));
+    lblBreakEven->setWordWrap(true);
+    lblBreakEven->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    range->addWidget(lblBreakEven, 2);
+    cmdWhatIfSave = MakeButton(m_whatIfPage, "WhatIfSave", laidOut, QStringLiteral("Save"),
+                               QStringLiteral("Save the sweep of \u03bb1 as a CSV file"), true);
+    range->addWidget(cmdWhatIfSave);
+    right->addLayout(range);
+    auto *compare = new QHBoxLayout;
+    cmdWhatIfCompare = MakeButton(
+        m_whatIfPage, "WhatIfCompare", laidOut, QStringLiteral("Compare\u2026"),
+        QStringLiteral("Compare this model with one of a matrix file: the contributions of "
+                       "each entry to the difference of \u03bb1 (LTRE)"),
+        true);
+    compare->addWidget(cmdWhatIfCompare);
+    lblLtre = makeCaption(m_whatIfPage, QString());
+    lblLtre->setObjectName(QStringLiteral("WhatIfLtreSum"));
+    lblLtre->setWordWrap(true);
+    lblLtre->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    compare->addWidget(lblLtre, 1);
+    right->addLayout(compare);
+    lblLtreMessage = makeCaption(m_whatIfPage, QString());
+    lblLtreMessage->setObjectName(QStringLiteral("WhatIfLtreMessage"));
+    lblLtreMessage->setWordWrap(true);
+    SetForeColor(lblLtreMessage, kRed);
+    lblLtreMessage->hide();
+    right->addWidget(lblLtreMessage);
+    grdLtre = new QTableWidget(m_whatIfPage);
+    grdLtre->setObjectName(QStringLiteral("WhatIfLtre"));
+    grdLtre->setAccessibleName(QStringLiteral("Contributions to the difference of \u03bb1"));
+    grdLtre->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdLtre->setTabKeyNavigation(false);
+    grdLtre->setFont(TimesFont(kPoints - 1));
+    grdLtre->verticalHeader()->setDefaultSectionSize(grdLtre->fontMetrics().height() + 4);
+    grdLtre->horizontalHeader()->setFont(TimesFont(kPoints - 1, true));
+    grdLtre->verticalHeader()->setFont(TimesFont(kPoints - 1, true));
+    grdLtre->horizontalHeader()->setDefaultAlignment(
+        Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    grdLtre->hide();
+    right->addWidget(grdLtre, 2);
+    page->addLayout(right, 1);
+    return m_whatIfPage;
+}
+
+QChartView *Analysisfrm::buildWhatIfChart()
+{
+    chtWhatIf = makeChartView(m_whatIfPage, "WhatIfChart",
+                              QStringLiteral("\u03bb1 against the value, \u03bb1 = 1 dashed"));
+    QChart *chart = chtWhatIf->chart();
+    addAxis<QValueAxis>(chart, QStringLiteral("value"), Qt::AlignBottom);
+    addAxis<QValueAxis>(chart, QStringLiteral("\u03bb1"), Qt::AlignLeft);
+    m_sweepSeries = addLine(chart, kLineColours[0], false);
+    m_oneSeries = addLine(chart, kLineColours[5], true);
+    const auto addPoint = [chart](const QColor &colour, double size) {
+        auto *point = new QScatterSeries;
+        point->setColor(colour);
+        point->setBorderColor(colour);
+        point->setMarkerSize(size);
+        chart->addSeries(point);
+        for (QAbstractAxis *axis : chart->axes())
+            point->attachAxis(axis);
+        return point;
+    };
+    m_breakEvenSeries = addPoint(kLineColours[1], 11);
+    m_nowSeries = addPoint(kLineColours[2], 9);
+    return chtWhatIf;
+}
+
 void Analysisfrm::connectHandlers()
 {
     connect(Command1, &QPushButton::clicked, this, &Analysisfrm::Command1_Click);
@@ -647,6 +944,16 @@ void Analysisfrm::connectHandlers()
     connect(txtStart, &QLineEdit::editingFinished, this, &Analysisfrm::txtStart_Enter);
     connect(txtSteps, &QSpinBox::valueChanged, this, &Analysisfrm::txtSteps_Change);
     connect(tabEntries, &QTabWidget::currentChanged, this, &Analysisfrm::tabEntries_Change);
+    connect(tabPages, &QTabWidget::currentChanged, this, &Analysisfrm::tabPages_Change);
+    connect(cboWhatIfTarget, &QComboBox::currentIndexChanged, this,
+            &Analysisfrm::WhatIfTarget_Change);
+    connect(sldWhatIf, &QSlider::valueChanged, this, &Analysisfrm::WhatIfSlider_Change);
+    connect(txtWhatIfValue, &QLineEdit::returnPressed, this, &Analysisfrm::WhatIfValue_Enter);
+    connect(txtWhatIfFrom, &QLineEdit::returnPressed, this, &Analysisfrm::WhatIfRange_Enter);
+    connect(txtWhatIfTo, &QLineEdit::returnPressed, this, &Analysisfrm::WhatIfRange_Enter);
+    connect(cmdWhatIfSave, &QPushButton::clicked, this, &Analysisfrm::WhatIfSave_Click);
+    connect(cmdWhatIfCompare, &QPushButton::clicked, this, &Analysisfrm::WhatIfCompare_Click);
+    connect(cmdWhatIfReset, &QPushButton::clicked, this, &Analysisfrm::WhatIfReset_Click);
 }
 
 void Analysisfrm::showAnalysis(const LeslieTable &table, const std::optional<double> &root)
@@ -770,6 +1077,7 @@ void Analysisfrm::showAnalysed(const std::optional<double> &root)
     for (QRadioButton *option : optStart)
         if (option->isChecked() && option->isEnabled())
             option->setFocus();
+    listWhatIfTargets();
 }
 
 void Analysisfrm::showComparison(const std::optional<double> &root)
@@ -1118,6 +1426,321 @@ void Analysisfrm::Command2_Click()
 void Analysisfrm::Command3_Click()
 {
     m_owner.printWindow(this);
+}
+
+void Analysisfrm::tabPages_Change(int index)
+{
+    tabPages->tabBar()->setAccessibleName(tabPages->tabText(index));
+    // "What if" sweeps the model, which the analysis alone need not wait for.
+    if (index == 1 && m_whatIfStale)
+        refreshWhatIf();
+}
+
+PopulationModel Analysisfrm::populationModel() const
+{
+    if (m_kind == ModelKind::Leslie)
+        return m_table;
+    return m_model;
+}
+
+void Analysisfrm::listWhatIfTargets()
+{
+    m_variation.reset();
+    m_sweep = Sweep {};
+    m_whatIfStale = true;
+    const bool stage = m_kind == ModelKind::Stage;
+    cmdWhatIfCompare->setVisible(stage);
+    lblLtre->clear();
+    lblLtre->setVisible(stage);
+    lblLtreMessage->hide();
+    grdLtre->hide();
+    grdLtre->clear();
+    const QSignalBlocker blocked(cboWhatIfTarget);
+    cboWhatIfTarget->clear();
+    m_targets.clear();
+    if (m_problem && tabPages->currentIndex() == 1)
+        tabPages->setCurrentIndex(0);
+    tabPages->setTabEnabled(1, !m_problem);
+    if (m_problem)
+        return;
+    const PopulationModel model = populationModel();
+    m_targets = whatIfTargets(model);
+    int every = 0;
+    QStringList captions;
+    captions.reserve(static_cast<qsizetype>(m_targets.size()));
+    for (std::size_t t = 0; t < m_targets.size(); ++t) {
+        captions << targetCaption(model, m_targets[t]);
+        if (m_targets[t].kind == TargetKind::All)
+            every = static_cast<int>(t);
+    }
+    // At once: item by item, the list would measure itself anew for each.
+    cboWhatIfTarget->addItems(captions);
+    cboWhatIfTarget->setCurrentIndex(every);
+    cboWhatIfTarget->setAccessibleName(cboWhatIfTarget->currentText());
+    if (tabPages->currentIndex() == 1)
+        refreshWhatIf();
+}
+
+void Analysisfrm::refreshWhatIf()
+{
+    m_whatIfStale = false;
+    const PopulationModel model = populationModel();
+    const VariationFit every = FitTarget(model, {TargetKind::All});
+    m_original = every.ok ? GrowthAt(every.variation, 1.0) : Growth {};
+    txtWhatIfLambda0->setText(shown(m_original.lambda));
+    txtWhatIfRate0->setText(shown(m_original.intrinsicRate));
+    const int n = ProjectionMatrix(model).n;
+    grdWhatIfDistribution->setUpdatesEnabled(false);
+    grdWhatIfDistribution->setRowCount(n);
+    grdWhatIfDistribution->setHorizontalHeaderItem(
+        0,
+        new QTableWidgetItem(m_kind == ModelKind::Leslie ? QStringLiteral("Age")
+                                                         : QStringLiteral("Stage")));
+    for (int i = 0; i < n; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const std::optional<double> before = m_original.stableDistribution
+            ? std::optional<double>((*m_original.stableDistribution)[at])
+            : std::nullopt;
+        const QString name
+            = m_kind == ModelKind::Leslie ? QString::number(i) : qs(StageName(m_model, i));
+        // Four digits side by side in the narrow column, each whole number in its tip.
+        const QString texts[] = {name, QString(), qs(ShortValueText(before))};
+        for (int c = 0; c < 3; ++c) {
+            auto *item = new QTableWidgetItem(texts[c]);
+            if (c == 2)
+                item->setToolTip(shown(before));
+            if (c > 0)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            grdWhatIfDistribution->setItem(i, c, item);
+        }
+    }
+    grdWhatIfDistribution->resizeColumnToContents(0);
+    grdWhatIfDistribution->setUpdatesEnabled(true);
+    WhatIfTarget_Change(cboWhatIfTarget->currentIndex());
+}
+
+void Analysisfrm::WhatIfTarget_Change(int index)
+{
+    // A list is announced by the entry chosen, as Qt reads it here; the label stays its buddy.
+    cboWhatIfTarget->setAccessibleName(cboWhatIfTarget->currentText());
+    if (m_whatIfStale || index < 0 || index >= static_cast<int>(m_targets.size()))
+        return;
+    const WhatIfTarget &target = m_targets[static_cast<std::size_t>(index)];
+    const VariationFit fit = FitTarget(populationModel(), target);
+    lblWhatIfRange->hide();
+    if (!fit.ok) {
+        m_variation.reset();
+        lblWhatIfMessage->setText(qs(fit.message));
+        lblWhatIfMessage->show();
+        return;
+    }
+    lblWhatIfMessage->hide();
+    m_variation = fit.variation;
+    m_whatIfValue = m_variation->present;
+    m_sliderTop = sliderTop(m_variation->present);
+    valueAxis(chtWhatIf->chart(), Qt::Horizontal)
+        ->setTitleText(IsGroup(target)
+                           ? QStringLiteral("factor k on %1").arg(qs(TargetText(target)))
+                           : qs(TargetText(target)));
+    const BreakEven even = FindBreakEven(*m_variation);
+    lblBreakEven->setText(even.value ? qs(NumberToText(*even.value))
+                                     : QStringLiteral("unreachable: %1").arg(qs(even.reason)));
+    m_breakEvenSeries->replace(even.value ? QList<QPointF> {QPointF(*even.value, 1.0)}
+                                          : QList<QPointF> {});
+    txtWhatIfFrom->setText(QStringLiteral("0"));
+    txtWhatIfTo->setText(qs(NumberToText(m_sliderTop)));
+    sweepWhatIf();
+    showWhatIfValue();
+}
+
+void Analysisfrm::sweepWhatIf()
+{
+    const double from = typedValue(txtWhatIfFrom->text()).value_or(0.0);
+    const double to = typedValue(txtWhatIfTo->text()).value_or(m_sliderTop);
+    m_sweep = SweepLambda(*m_variation, from, to, kSweepPoints);
+    QList<QPointF> line;
+    line.reserve(static_cast<qsizetype>(m_sweep.values.size()));
+    for (std::size_t k = 0; k < m_sweep.values.size(); ++k)
+        if (m_sweep.lambda[k])
+            line.append(QPointF(m_sweep.values[k], *m_sweep.lambda[k]));
+    const QList<QPointF> one = {QPointF(from, 1.0), QPointF(to, 1.0)};
+    m_sweepSeries->replace(line);
+    m_oneSeries->replace(one);
+    QChart *chart = chtWhatIf->chart();
+    valueAxis(chart, Qt::Horizontal)->setRange(from, to);
+    fitValues(valueAxis(chart, Qt::Vertical), {&line, &one});
+}
+
+void Analysisfrm::showWhatIfValue()
+{
+    const Growth growth = GrowthAt(*m_variation, m_whatIfValue);
+    {
+        const QSignalBlocker blocked(sldWhatIf);
+        sldWhatIf->setValue(sliderPosition(m_sliderTop, m_whatIfValue));
+    }
+    txtWhatIfValue->setText(qs(NumberToText(m_whatIfValue)));
+    const bool harvest = IsHarvest(m_variation->target);
+    lblWhatIfHarvest->setText(
+        harvest
+            ? QStringLiteral("harvest h = 1 \u2212 k = %1").arg(qs(NumberToText(1 - m_whatIfValue)))
+            : QString());
+    lblWhatIfHarvest->setVisible(harvest);
+    txtWhatIfLambda->setText(shown(growth.lambda));
+    txtWhatIfRate->setText(shown(growth.intrinsicRate));
+    for (QLineEdit *box : {txtWhatIfValue, txtWhatIfLambda, txtWhatIfRate})
+        box->setCursorPosition(0);
+    for (int i = 0; i < grdWhatIfDistribution->rowCount(); ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const std::optional<double> w
+            = growth.stableDistribution && at < growth.stableDistribution->size()
+            ? std::optional<double>((*growth.stableDistribution)[at])
+            : std::nullopt;
+        if (QTableWidgetItem *item = grdWhatIfDistribution->item(i, 1)) {
+            item->setText(qs(ShortValueText(w)));
+            item->setToolTip(shown(w));
+        }
+    }
+    drawWhatIfPoint(growth.lambda);
+}
+
+void Analysisfrm::drawWhatIfPoint(const std::optional<double> &lambda)
+{
+    m_nowSeries->replace(lambda ? QList<QPointF> {QPointF(m_whatIfValue, *lambda)}
+                                : QList<QPointF> {});
+}
+
+void Analysisfrm::WhatIfSlider_Change(int position)
+{
+    if (!m_variation)
+        return;
+    m_whatIfValue = sliderValue(m_sliderTop, position);
+    lblWhatIfMessage->hide();
+    showWhatIfValue();
+}
+
+void Analysisfrm::WhatIfValue_Enter()
+{
+    if (!m_variation)
+        return;
+    const QString text = txtWhatIfValue->text();
+    const std::optional<double> value = typedValue(text);
+    if (!value) {
+        // The value stays, and the box shows it again; the message keeps what was typed.
+        lblWhatIfMessage->setText(
+            QStringLiteral("\u201c%1\u201d is not a number \u2265 0; the value stays %2.")
+                .arg(text, qs(NumberToText(m_whatIfValue))));
+        lblWhatIfMessage->show();
+        txtWhatIfValue->setText(qs(NumberToText(m_whatIfValue)));
+        return;
+    }
+    lblWhatIfMessage->hide();
+    m_whatIfValue = *value;
+    showWhatIfValue();
+}
+
+void Analysisfrm::WhatIfRange_Enter()
+{
+    if (!m_variation)
+        return;
+    const QString fromText = txtWhatIfFrom->text(), toText = txtWhatIfTo->text();
+    const std::optional<double> from = typedValue(fromText), to = typedValue(toText);
+    if (!from || !to || !(*from < *to)) {
+        lblWhatIfRange->setText(
+            QStringLiteral("\u201c%1\u201d to \u201c%2\u201d is no range 0 \u2264 from < to.")
+                .arg(fromText, toText));
+        lblWhatIfRange->show();
+        txtWhatIfFrom->setText(
+            qs(NumberToText(m_sweep.values.empty() ? 0.0 : m_sweep.values.front())));
+        txtWhatIfTo->setText(
+            qs(NumberToText(m_sweep.values.empty() ? m_sliderTop : m_sweep.values.back())));
+        return;
+    }
+    lblWhatIfRange->hide();
+    sweepWhatIf();
+}
+
+void Analysisfrm::WhatIfReset_Click()
+{
+    if (!m_variation)
+        return;
+    m_whatIfValue = m_variation->present;
+    lblWhatIfMessage->hide();
+    showWhatIfValue();
+}
+
+void Analysisfrm::WhatIfSave_Click()
+{
+    if (m_sweep.values.empty())
+        return;
+    const AnalysisState &state = m_owner.state();
+    const QString last = !m_lastSweepSaved.isEmpty() ? m_lastSweepSaved
+        : !m_lastSaved.isEmpty()                     ? m_lastSaved
+                                                     : qs(state.DataFileBase);
+    const QString chosen = ChooseTextFileName(m_owner.dialogs(), last, qs(state.DataFilePath),
+                                              QStringLiteral(".csv"));
+    if (chosen.isEmpty())
+        return;
+    const ExportResult saved = ExportSweep(QFile::encodeName(chosen).toStdString(), m_sweep);
+    if (!saved.ok) {
+        m_owner.dialogs().inform(QStringLiteral("Save"), qs(saved.message));
+        return;
+    }
+    m_lastSweepSaved = chosen;
+}
+
+void Analysisfrm::WhatIfCompare_Click()
+{
+    const QString path = m_owner.dialogs().chooseOpenFile();
+    if (path.isEmpty())
+        return;
+    const MatrixFileRead read = ReadMatrixFile(QFile::encodeName(path).toStdString());
+    const LtreResult result = read.ok ? AnalyseLtre(populationModel(), read.model) : LtreResult {};
+    if (!read.ok || !result.ok) {
+        // What was compared before stays shown.
+        lblLtreMessage->setText(qs(read.ok ? result.message : read.message));
+        lblLtreMessage->show();
+        return;
+    }
+    lblLtreMessage->hide();
+    showLtre(result.ltre, QFileInfo(path).fileName());
+}
+
+void Analysisfrm::showLtre(const Ltre &ltre, const QString &file)
+{
+    lblLtre->setText(QStringLiteral("Against \u201c%1\u201d: the contributions sum to %2; "
+                                    "\u03bb1(2) \u2212 \u03bb1(1) = %3 (%4 \u2212 %5).")
+                         .arg(file, shown(ltre.sum), shown(ltre.lambdaDifference),
+                              shown(ltre.lambdaSecond), shown(ltre.lambdaFirst)));
+    grdLtre->setUpdatesEnabled(false);
+    grdLtre->clear();
+    grdLtre->setRowCount(ltre.n);
+    grdLtre->setColumnCount(ltre.n);
+    QStringList captions;
+    for (int i = 0; i < ltre.n; ++i)
+        captions << qs(StageCaption(m_model.names, i));
+    grdLtre->setHorizontalHeaderLabels(captions);
+    grdLtre->setVerticalHeaderLabels(captions);
+    double largest = 0;
+    if (ltre.contributions)
+        for (double c : ltre.contributions->values)
+            largest = std::max(largest, std::fabs(c));
+    for (int i = 0; i < ltre.n; ++i)
+        for (int j = 0; j < ltre.n; ++j) {
+            const std::optional<double> c = ltre.contributions
+                ? std::optional<double>(
+                    ltre.contributions->values[static_cast<std::size_t>(i) * ltre.n + j])
+                : std::nullopt;
+            auto *item = new QTableWidgetItem(qs(ShortValueText(c)));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            item->setToolTip(
+                QStringLiteral("from %1 to %2: %3").arg(captions[j], captions[i], shown(c)));
+            item->setBackground(signTint(c.value_or(0.0), largest));
+            item->setForeground(QColor(Qt::black));
+            grdLtre->setItem(i, j, item);
+        }
+    fitEntryColumns(grdLtre, captions);
+    grdLtre->setUpdatesEnabled(true);
+    grdLtre->show();
 }
 
 void Analysisfrm::Form_Unload()

@@ -5,6 +5,7 @@
 #include "core/projection.h"
 #include "core/results.h"
 #include "core/stageanalysis.h"
+#include "core/whatif.h"
 #include "ui/common/ownedwindow.h"
 
 #include <QPointer>
@@ -15,6 +16,7 @@
 
 class QChart;
 class QChartView;
+class QComboBox;
 class QFormLayout;
 class QGroupBox;
 class QHBoxLayout;
@@ -23,6 +25,8 @@ class QLineEdit;
 class QLineSeries;
 class QPushButton;
 class QRadioButton;
+class QScatterSeries;
+class QSlider;
 class QSpinBox;
 class QTabWidget;
 class QTableView;
@@ -40,7 +44,9 @@ class EntryTableModel;
 // back to them; or on a stage model from the window that shows it, then per stage w, v and the
 // life expectancy, the sensitivities and elasticities as matrices, the structure of the life
 // cycle in words and R0 and T, going back to that window. Everything shown comes from the
-// core's analysis.
+// core's analysis. A second page, "What if", changes one entry or scales a group of entries of a
+// copy of the model and shows lambda1 as it follows, with a sweep, its break-even and, for a stage
+// model, an LTRE against a second matrix file.
 class Analysisfrm : public OwnedWindow
 {
     Q_OBJECT
@@ -64,12 +70,25 @@ public:
     void txtStart_Enter(); // typed start shares, taken on Enter or on leaving the box
     void txtSteps_Change();
     void tabEntries_Change(int index); // the matrix in front
+    void tabPages_Change(int index); // the analysis or "What if"
+    void WhatIfTarget_Change(int index);
+    void WhatIfSlider_Change(int position);
+    void WhatIfValue_Enter(); // a typed value, taken on Enter
+    void WhatIfRange_Enter(); // the sweep's range, taken on Enter
+    void WhatIfSave_Click();
+    void WhatIfCompare_Click();
+    void WhatIfReset_Click();
     void Form_Unload() override;
 
     ModelKind model() const { return m_kind; }
     const LeslieAnalysis &analysis() const { return m_analysis; }
     const StageAnalysis &stageAnalysis() const { return m_stage; }
     const Projection &projection() const { return m_projection; }
+    // What "What if" works on (empty before its page is first shown or where the model cannot
+    // be analysed), the value of its target shown, and its sweep.
+    const std::optional<Variation> &whatIfVariation() const { return m_variation; }
+    double whatIfValue() const { return m_whatIfValue; }
+    const Sweep &whatIfSweep() const { return m_sweep; }
 
 private:
     void buildUi();
@@ -81,6 +100,8 @@ private:
     QGroupBox *buildClassesFrame();
     QWidget *buildEntryTables(); // a stage model's matrices of results, in tabs
     QHBoxLayout *buildButtons();
+    QWidget *buildWhatIfPage();
+    QChartView *buildWhatIfChart();
     void connectHandlers();
     StartChoice startChoice() const;
     // Projects from the chosen start vector over the chosen steps and shows the projection.
@@ -103,6 +124,15 @@ private:
     void drawShares();
     void drawGrowth();
     void drawElasticities();
+    // "What if": the model as a PopulationModel, the targets that fit it in the list, and what
+    // follows a new target, value or range.
+    PopulationModel populationModel() const;
+    void listWhatIfTargets();
+    void refreshWhatIf();
+    void showWhatIfValue();
+    void sweepWhatIf();
+    void drawWhatIfPoint(const std::optional<double> &lambda);
+    void showLtre(const Ltre &ltre, const QString &file);
 
     ModelKind m_kind = ModelKind::Leslie;
     LeslieTable m_table;
@@ -160,6 +190,44 @@ private:
     QTabWidget *tabEntries = nullptr;
     std::vector<QTableView *> grdEntries;
     std::vector<EntryTableModel *> m_entryModels;
+
+    // "What if", on a page of its own beside the analysis.
+    QTabWidget *tabPages = nullptr;
+    QWidget *m_whatIfPage = nullptr;
+    QComboBox *cboWhatIfTarget = nullptr;
+    QSlider *sldWhatIf = nullptr;
+    QLineEdit *txtWhatIfValue = nullptr;
+    QLabel *lblWhatIfHarvest = nullptr;
+    QLabel *lblWhatIfMessage = nullptr;
+    QLineEdit *txtWhatIfLambda = nullptr;
+    QLineEdit *txtWhatIfLambda0 = nullptr; // the model's own
+    QLineEdit *txtWhatIfRate = nullptr;
+    QLineEdit *txtWhatIfRate0 = nullptr;
+    QTableWidget *grdWhatIfDistribution = nullptr;
+    QLineEdit *txtWhatIfFrom = nullptr;
+    QLineEdit *txtWhatIfTo = nullptr;
+    QLabel *lblWhatIfRange = nullptr;
+    QChartView *chtWhatIf = nullptr;
+    QLabel *lblBreakEven = nullptr;
+    QPushButton *cmdWhatIfSave = nullptr;
+    QPushButton *cmdWhatIfCompare = nullptr;
+    QPushButton *cmdWhatIfReset = nullptr;
+    QTableWidget *grdLtre = nullptr;
+    QLabel *lblLtre = nullptr;
+    QLabel *lblLtreMessage = nullptr;
+    QLineSeries *m_sweepSeries = nullptr;
+    QLineSeries *m_oneSeries = nullptr;
+    QScatterSeries *m_breakEvenSeries = nullptr;
+    QScatterSeries *m_nowSeries = nullptr;
+
+    std::vector<WhatIfTarget> m_targets; // one per entry of the list
+    std::optional<Variation> m_variation;
+    double m_whatIfValue = 1.0;
+    double m_sliderTop = 2.0; // the value at the slider's end
+    Growth m_original; // the model's own lambda1, r and distribution
+    Sweep m_sweep;
+    bool m_whatIfStale = true; // the page waits to be shown to be computed
+    QString m_lastSweepSaved;
 
     QPushButton *Command1 = nullptr; // Back
     QPushButton *Command2 = nullptr; // Save

@@ -72,13 +72,14 @@ QString SaveStartFolder(const QString &lastSaved, const QString &lastRead, const
     return QDir::homePath();
 }
 
-QString ChooseTextFileName(Dialogs &dialogs, const QString &lastSaved, const QString &lastRead)
+QString ChooseTextFileName(Dialogs &dialogs, const QString &lastSaved, const QString &lastRead,
+                           const QString &extension)
 {
     const QString typed = dialogs.chooseSaveName(SaveStartFolder(
         lastSaved, lastRead, ExamplesFolder(QCoreApplication::applicationDirPath())));
     if (typed.isEmpty() || !QFileInfo(typed).suffix().isEmpty())
         return typed;
-    return typed + QStringLiteral(".txt");
+    return typed + extension;
 }
 
 } // namespace tarnvale::ui

@@ -53,7 +53,9 @@ QString SaveStartFolder(const QString &lastSaved, const QString &lastRead, const
 
 // Asks `dialogs` for the name of the text file to save, the dialog opening as SaveStartFolder
 // says; a name typed without an extension gets ".txt", since the files written are named after
-// the chosen name less its last four characters. Empty when cancelled.
-QString ChooseTextFileName(Dialogs &dialogs, const QString &lastSaved, const QString &lastRead);
+// the chosen name less its last four characters (a CSV file takes `extension` ".csv"). Empty when
+// cancelled.
+QString ChooseTextFileName(Dialogs &dialogs, const QString &lastSaved, const QString &lastRead,
+                           const QString &extension = QStringLiteral(".txt"));
 
 } // namespace tarnvale::ui
