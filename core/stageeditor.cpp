@@ -1,5 +1,8 @@
 #include "core/stageeditor.h"
 
+#include "core/leslie.h"
+#include "core/numbertext.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -19,18 +22,31 @@ std::string trimmed(const std::string &text)
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
+// "inf", "Infinity", "-NaN" and the like, in any case.
+bool isNonFiniteWord(std::string text)
+{
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        text.erase(0, 1);
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return text == "inf" || text == "infinity" || text == "nan";
+}
+
 std::size_t cellIndex(int n, int row, int column)
 {
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(n)
         + static_cast<std::size_t>(column);
 }
 
-// Reads one cell into its grid.
+// Reads one cell into its grid. A text that is not a number keeps the cell's last number, so
+// that the model (and the graph drawn from it) is not changed by a typing slip.
 void store(StageGrid &grid, std::size_t index, std::string text)
 {
     const StageCellReading reading = ReadStageCell(text);
     grid.texts[index] = std::move(text);
-    grid.values[index] = reading.problem.empty() ? reading.value : 0.0;
+    if (reading.problem.empty())
+        grid.values[index] = reading.value;
     if (reading.problem.empty())
         grid.bad.erase(index);
     else
@@ -138,6 +154,14 @@ StageCellReading ReadStageCell(const std::string &text)
         reading.value = rate.value;
     else if (rate.problem.find(" is negative") != std::string::npos)
         reading.problem = "\"" + entry + "\" is negative";
+    else if (const NumberExtent number = ScanNumber(entry); number.found
+             && number.end == entry.size() && !number.blanksInside
+             && TextToNumber(entry).outOfRange)
+        reading.problem = "\"" + entry + "\" is a number too large to compute with";
+    else if (isNonFiniteWord(entry))
+        reading.problem = "\"" + entry + "\" is not a finite number";
+    else if (IsDecimalCommaNumber(entry))
+        reading.problem = "\"" + entry + "\" is not a number: the decimal point is \".\"";
     else
         reading.problem = "\"" + entry + "\" is not a number";
     return reading;
@@ -306,6 +330,7 @@ void JoinStages(StageEditor &editor)
         for (const auto &[p, grid] : typedGrids(editor))
             if (text.empty() && grid->bad.count(index))
                 text = grid->texts[index];
+        a.values[index] = StageCellValue(editor, StagePart::A, row, column);
         store(a, index, text);
     }
     editor.a = std::move(a);

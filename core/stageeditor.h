@@ -17,8 +17,9 @@ enum class StagePart { A, U, F, C };
 // "A", "U", "F" or "C".
 const char *StagePartName(StagePart part);
 
-// One n x n grid as typed: the text of every cell, the number it reads as (0 where it reads as
-// none), and the cells that do not read as a non-negative finite number, by index row * n + column.
+// One n x n grid as typed: the text of every cell, the number it reads as (where it reads as none,
+// the last number it held: a slip of typing leaves the model as it was), and the cells that do
+// not read as a non-negative finite number, by index row * n + column.
 struct StageGrid
 {
     std::vector<std::string> texts;
@@ -46,7 +47,9 @@ struct StageEditor
 };
 
 // A cell as it reads: `value` when `problem` is empty; otherwise `problem` says why not
-// ("\"x\" is not a number", "\"-1\" is negative"). Blanks around the text do not count, and an
+// ("\"x\" is not a number", "\"-1\" is negative", "\"inf\" is not a finite number", "\"1e999\"
+// is a number too large to compute with", "\"0,5\" is not a number: the decimal point is
+// \".\""). Blanks around the text do not count, and an
 // empty text reads as 0; the rest is read whole by ReadEntryRate, as the command line's matrix
 // text is.
 struct StageCellReading
@@ -117,7 +120,8 @@ std::size_t BadStageCellCount(const StageEditor &editor);
 std::string StageProblemText(const StageEditor &editor);
 
 // The model of the editor: A (the sum of the parts when split), the parts, the names. Cells that
-// do not read as a number count as 0; call it when BadStageCellCount is 0.
+// do not read as a number count with the last number they held; call it when BadStageCellCount
+// is 0 to analyse what is typed.
 StageModel StageModelOf(const StageEditor &editor);
 
 // ----- The clipboard -----
