@@ -9,6 +9,8 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsView>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableView>
@@ -384,6 +386,11 @@ private slots:
             QVERIFY(!w->lambda1());
             QCOMPARE(Program::textOf(on(w, "Text8")), QString());
         }
+        // The elasticities the graph labels its arrows with, where lambda1 has them.
+        QTest::mouseClick(on<QAbstractButton>(w, "Check2"), Qt::LeftButton);
+        for (QGraphicsItem *item : on<QGraphicsView>(w, "Picture1")->scene()->items())
+            if (auto *label = dynamic_cast<QGraphicsSimpleTextItem *>(item))
+                QVERIFY2(!kInfOrNan.match(label->text()).hasMatch(), qPrintable(label->text()));
         expectNoInfOrNan(w);
         QVERIFY(analysis && analysis->isVisible());
         expectNoInfOrNan(analysis);
