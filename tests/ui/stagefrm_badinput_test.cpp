@@ -387,7 +387,9 @@ private slots:
             QCOMPARE(Program::textOf(on(w, "Text8")), QString());
         }
         // The elasticities the graph labels its arrows with, where lambda1 has them.
-        QTest::mouseClick(on<QAbstractButton>(w, "Check2"), Qt::LeftButton);
+        auto *elasticities = on<QCheckBox>(w, "Check2");
+        QTest::mouseClick(elasticities, Qt::LeftButton, {}, QPoint(6, elasticities->height() / 2));
+        QCOMPARE(elasticities->isChecked(), lambda > 0);
         for (QGraphicsItem *item : on<QGraphicsView>(w, "Picture1")->scene()->items())
             if (auto *label = dynamic_cast<QGraphicsSimpleTextItem *>(item))
                 QVERIFY2(!kInfOrNan.match(label->text()).hasMatch(), qPrintable(label->text()));
