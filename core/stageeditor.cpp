@@ -283,6 +283,8 @@ std::string StageCellText(const StageEditor &editor, StagePart part, int row, in
 
 bool IsBadStageCell(const StageEditor &editor, StagePart part, int row, int column)
 {
+    if (part == StagePart::A && editor.split)
+        return !std::isfinite(StageCellValue(editor, part, row, column));
     if (!IsEditablePart(editor, part))
         return false;
     return gridOf(editor, part).bad.count(cellIndex(editor.n, row, column)) > 0;
@@ -338,13 +340,43 @@ void JoinStages(StageEditor &editor)
     editor.split = editor.hasC = false;
 }
 
+namespace {
+
+// The cells of A, while split, where U + F + C lies beyond the double range: each part may be
+// typed as a number whose sum is none.
+std::vector<std::size_t> overflowingSums(const StageEditor &editor)
+{
+    std::vector<std::size_t> cells;
+    if (!editor.split)
+        return cells;
+    for (int i = 0; i < editor.n; ++i)
+        for (int j = 0; j < editor.n; ++j)
+            if (!std::isfinite(StageCellValue(editor, StagePart::A, i, j)))
+                cells.push_back(cellIndex(editor.n, i, j));
+    return cells;
+}
+
+} // namespace
+
 std::size_t BadStageCellCount(const StageEditor &editor)
 {
-    std::size_t count = 0;
+    std::size_t count = overflowingSums(editor).size();
     for (const auto &[part, grid] : typedGrids(editor))
         count += grid->bad.size();
     return count;
 }
+
+namespace {
+
+// " (and 4 more cells)" after the first of `count` cells, where there are more.
+std::string moreCells(std::size_t count)
+{
+    if (count <= 1)
+        return {};
+    return " (and " + std::to_string(count - 1) + (count == 2 ? " more cell)" : " more cells)");
+}
+
+} // namespace
 
 std::string StageProblemText(const StageEditor &editor)
 {
@@ -358,10 +390,13 @@ std::string StageProblemText(const StageEditor &editor)
         std::string text = editor.split ? std::string(StagePartName(part)) + ", " : std::string();
         text += "row '" + editor.names[row] + "', column '" + editor.names[column]
             + "': " + ReadStageCell(grid->texts[index]).problem;
-        if (count > 1)
-            text += " (and " + std::to_string(count - 1)
-                + (count == 2 ? " more cell)" : " more cells)");
-        return text;
+        return text + moreCells(count);
+    }
+    if (const std::vector<std::size_t> sums = overflowingSums(editor); !sums.empty()) {
+        const std::size_t row = sums.front() / static_cast<std::size_t>(editor.n);
+        const std::size_t column = sums.front() % static_cast<std::size_t>(editor.n);
+        return "A, row '" + editor.names[row] + "', column '" + editor.names[column]
+            + "': U + F + C is a number too large to compute with" + moreCells(count);
     }
     return {};
 }

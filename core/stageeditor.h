@@ -94,7 +94,8 @@ std::string StageCellText(const StageEditor &editor, StagePart part, int row, in
 // The number of cell (row, column) of `part`; for A while split the sum of the parts.
 double StageCellValue(const StageEditor &editor, StagePart part, int row, int column);
 
-// Whether the cell does not read as a number (false for A while split).
+// Whether the cell does not read as a number; for A while split, whether U + F + C there lies
+// beyond the double range.
 bool IsBadStageCell(const StageEditor &editor, StagePart part, int row, int column);
 
 // Renames stage i; blanks around the name do not count, and an empty name gives the stage back
@@ -110,13 +111,15 @@ void SplitStages(StageEditor &editor);
 // problem stays in sight. Nothing happens when not split.
 void JoinStages(StageEditor &editor);
 
-// The number of cells, over every editable grid, that do not read as a number.
+// The number of cells, over every editable grid, that do not read as a number, and of A while
+// split where U + F + C lies beyond the double range.
 std::size_t BadStageCellCount(const StageEditor &editor);
 
 // What the line under the grid says of the first cell, in the order U, F, C or A and row by row,
 // that does not read as a number: "row 'Juvenile', column 'Seedling': \"x\" is not a number", the
 // part first when split ("F, row '1', column '3': ..."), and "(and 4 more cells)" after it when
-// there are others. Empty when every cell is good.
+// there are others. After them, a sum beyond the double range: "A, row '2', column '1': U + F + C
+// is a number too large to compute with". Empty when every cell is good.
 std::string StageProblemText(const StageEditor &editor);
 
 // The model of the editor: A (the sum of the parts when split), the parts, the names. Cells that

@@ -25,7 +25,7 @@ using namespace tarnvale::ui;
 
 namespace {
 
-enum Way { Open, Database, Paste, Type };
+enum Way { Open, Database, Paste, Type, TypeSum };
 
 template<typename T = QWidget> T *on(QWidget *window, const char *name)
 {
@@ -255,6 +255,11 @@ private slots:
         type("inf", "\"inf\" is not a finite number");
         type("nan", "\"nan\" is not a finite number");
         type("1e999", "\"1e999\" is a number too large to compute with");
+        // Each part a number, their sum A beyond the double range.
+        QTest::newRow("type 1e308 in U and F")
+            << int(TypeSum) << QByteArray("1e308")
+            << QStringLiteral("A, row 'b', column 'a': U + F + C is a number too large to "
+                              "compute with");
     }
 
     void badInputIsRefusedOrMarkedAndChangesNothing()
@@ -331,12 +336,19 @@ private slots:
             QCOMPARE(p.dialogs.informed.value(0), message);
             break;
         }
+        case TypeSum:
+            typeInCell(w, "Grid3", 1, 0, QString::fromUtf8(input));
+            [[fallthrough]];
         case Type: {
             typeInCell(w, "Grid2", 1, 0, QString::fromUtf8(input));
             QCOMPARE(Program::textOf(on(w, "Label3")), message);
-            const auto *grid = on<QTableView>(w, "Grid2")->model();
+            const auto *grid = on<QTableView>(w, way == Type ? "Grid2" : "Grid1")->model();
             QCOMPARE(grid->index(1, 0).data(Qt::ForegroundRole).value<QColor>(), kRed);
             QCOMPARE(Program::enabledButtons(w, 8), QStringLiteral("4 7 8"));
+            if (way == TypeSum) {
+                expectNoInfOrNan(w);
+                return;
+            }
             // The bad text stays in its cell to be mended; the model keeps the last number.
             StageEditor typed = before.editor;
             SetStageCell(typed, StagePart::U, 1, 0, input.toStdString());
