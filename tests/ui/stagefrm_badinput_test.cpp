@@ -25,7 +25,7 @@ using namespace tarnvale::ui;
 
 namespace {
 
-enum Way { Open, Database, Paste, Type, TypeSum };
+enum Way { Open, Database, Paste, PasteIntoA, Type, TypeSum };
 
 template<typename T = QWidget> T *on(QWidget *window, const char *name)
 {
@@ -219,7 +219,7 @@ private slots:
              "Line 1 of the file \"%F\", column 1: \"a\" is not a number.");
         // Marks the file as a folder, or as one that cannot be read.
         open("a folder", "<folder>", "\"%F\" is a folder, not a file.");
-        open("unreadable", "<unreadable>", "The file \"%F\" cannot be read.");
+        open("unreadable", "<unreadable>", "The file \"%F\" cannot be opened for reading.");
 
         const auto record = [](const char *name, const QByteArray &matA, const char *problem) {
             QTest::newRow(name) << int(Database) << database(matA) << QString::fromUtf8(problem);
@@ -243,6 +243,10 @@ private slots:
               "Paste: The pasted block needs 501 stages; the matrix has at most 500. Nothing has "
               "been pasted.");
         paste("paste nothing", "\n\n", "Paste: The clipboard holds no cells to paste.");
+        QTest::newRow("paste into A") << int(PasteIntoA) << QByteArray("1\t2")
+                                      << QStringLiteral("Paste: The grid A is the sum of the parts "
+                                                        "and cannot be pasted into. Nothing has "
+                                                        "been pasted.");
 
         const auto type = [](const char *text, const char *problem) {
             QTest::newRow(qPrintable(QStringLiteral("type %1").arg(QString::fromUtf8(text))))
@@ -327,8 +331,9 @@ private slots:
             expectNoInfOrNan(list);
             return;
         }
-        case Paste: {
-            auto *grid = on<QTableView>(w, "Grid2");
+        case Paste:
+        case PasteIntoA: {
+            auto *grid = on<QTableView>(w, way == Paste ? "Grid2" : "Grid1");
             grid->setFocus();
             grid->setCurrentIndex(grid->model()->index(0, 1));
             QGuiApplication::clipboard()->setText(QString::fromUtf8(input));
