@@ -119,9 +119,9 @@ TEST(Degenerate, EveryAnalysisGivesTheClosedFormOrUndefinedNeverInfOrNan)
         for (std::size_t k = 0; k < 5; ++k)
             expectClose(sweep.lambda[k], c.lambda * sweep.values[k], "sweep");
         const BreakEven even = FindBreakEven(all.variation);
-        if (c.lambda > 0 && c.lambda < 1e100)
+        if (c.lambda > 0 && c.lambda < 1e100) {
             expectClose(even.value, 1 / c.lambda, "break-even of A");
-        else {
+        } else {
             EXPECT_EQ(even.value.has_value(), even.reason.empty());
         }
         for (const char *target : {"a[1,1]", "row[1]"}) {
@@ -143,6 +143,10 @@ TEST(Degenerate, EveryAnalysisGivesTheClosedFormOrUndefinedNeverInfOrNan)
             ASSERT_TRUE(ltre.ok) << ltre.message;
             if (other == &model && ltre.ltre.sum) {
                 EXPECT_EQ(*ltre.ltre.sum, 0.0);
+            }
+            if (ltre.ltre.sum && ltre.ltre.lambdaDifference) {
+                EXPECT_NEAR(*ltre.ltre.sum, *ltre.ltre.lambdaDifference,
+                            0.01 * std::fabs(*ltre.ltre.lambdaDifference));
             }
             for (auto x : {ltre.ltre.lambdaFirst, ltre.ltre.lambdaSecond, ltre.ltre.sum,
                            ltre.ltre.lambdaDifference})
