@@ -243,6 +243,18 @@ std::string format(double value, int digits, int limit, bool padded)
 
 } // namespace
 
+bool IsDecimalCommaNumber(std::string_view text)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string_view::npos || text.find(',', comma + 1) != std::string_view::npos
+        || text.find('.') != std::string_view::npos)
+        return false;
+    std::string dotted(text);
+    dotted[comma] = '.';
+    const NumberExtent number = ScanNumber(dotted);
+    return number.found && number.end == dotted.size() && !number.blanksInside;
+}
+
 NumberExtent ScanNumber(std::string_view text)
 {
     return scanNumber(text).extent;

@@ -35,6 +35,11 @@ NumberExtent ScanNumber(std::string_view text);
 // leading number gives 0. Numbers too small for a double read as 0. Never depends on the locale.
 ScannedNumber TextToNumber(std::string_view text);
 
+// Whether `text` is a decimal number written with a comma for its point ("0,5", "-1,25e-3"): one
+// comma, and the text with a "." in its place reads whole as a number. Messages then name the
+// decimal point, the usual cause where a spreadsheet is set to a European locale.
+bool IsDecimalCommaNumber(std::string_view text);
+
 // The text of a number as a text box shows it: at most 15 significant digits for a double and 7
 // for a single, rounded from the exact binary value with ties away from zero, no trailing zeros,
 // "-" before negative values, "0" before the point below 1. Exponent form ("1E+15",

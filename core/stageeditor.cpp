@@ -1,5 +1,8 @@
 #include "core/stageeditor.h"
 
+#include "core/leslie.h"
+#include "core/numbertext.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -19,18 +22,31 @@ std::string trimmed(const std::string &text)
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
+// "inf", "Infinity", "-NaN" and the like, in any case.
+bool isNonFiniteWord(std::string text)
+{
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        text.erase(0, 1);
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return text == "inf" || text == "infinity" || text == "nan";
+}
+
 std::size_t cellIndex(int n, int row, int column)
 {
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(n)
         + static_cast<std::size_t>(column);
 }
 
-// Reads one cell into its grid.
+// Reads one cell into its grid. A text that is not a number keeps the cell's last number, so
+// that the model (and the graph drawn from it) is not changed by a typing slip.
 void store(StageGrid &grid, std::size_t index, std::string text)
 {
     const StageCellReading reading = ReadStageCell(text);
     grid.texts[index] = std::move(text);
-    grid.values[index] = reading.problem.empty() ? reading.value : 0.0;
+    if (reading.problem.empty())
+        grid.values[index] = reading.value;
     if (reading.problem.empty())
         grid.bad.erase(index);
     else
@@ -138,6 +154,14 @@ StageCellReading ReadStageCell(const std::string &text)
         reading.value = rate.value;
     else if (rate.problem.find(" is negative") != std::string::npos)
         reading.problem = "\"" + entry + "\" is negative";
+    else if (const NumberExtent number = ScanNumber(entry); number.found
+             && number.end == entry.size() && !number.blanksInside
+             && TextToNumber(entry).outOfRange)
+        reading.problem = "\"" + entry + "\" is a number too large to compute with";
+    else if (isNonFiniteWord(entry))
+        reading.problem = "\"" + entry + "\" is not a finite number";
+    else if (IsDecimalCommaNumber(entry))
+        reading.problem = "\"" + entry + "\" is not a number: the decimal point is \".\"";
     else
         reading.problem = "\"" + entry + "\" is not a number";
     return reading;
@@ -259,6 +283,8 @@ std::string StageCellText(const StageEditor &editor, StagePart part, int row, in
 
 bool IsBadStageCell(const StageEditor &editor, StagePart part, int row, int column)
 {
+    if (part == StagePart::A && editor.split)
+        return !std::isfinite(StageCellValue(editor, part, row, column));
     if (!IsEditablePart(editor, part))
         return false;
     return gridOf(editor, part).bad.count(cellIndex(editor.n, row, column)) > 0;
@@ -306,6 +332,7 @@ void JoinStages(StageEditor &editor)
         for (const auto &[p, grid] : typedGrids(editor))
             if (text.empty() && grid->bad.count(index))
                 text = grid->texts[index];
+        a.values[index] = StageCellValue(editor, StagePart::A, row, column);
         store(a, index, text);
     }
     editor.a = std::move(a);
@@ -313,13 +340,43 @@ void JoinStages(StageEditor &editor)
     editor.split = editor.hasC = false;
 }
 
+namespace {
+
+// The cells of A, while split, where U + F + C lies beyond the double range: each part may be
+// typed as a number whose sum is none.
+std::vector<std::size_t> overflowingSums(const StageEditor &editor)
+{
+    std::vector<std::size_t> cells;
+    if (!editor.split)
+        return cells;
+    for (int i = 0; i < editor.n; ++i)
+        for (int j = 0; j < editor.n; ++j)
+            if (!std::isfinite(StageCellValue(editor, StagePart::A, i, j)))
+                cells.push_back(cellIndex(editor.n, i, j));
+    return cells;
+}
+
+} // namespace
+
 std::size_t BadStageCellCount(const StageEditor &editor)
 {
-    std::size_t count = 0;
+    std::size_t count = overflowingSums(editor).size();
     for (const auto &[part, grid] : typedGrids(editor))
         count += grid->bad.size();
     return count;
 }
+
+namespace {
+
+// " (and 4 more cells)" after the first of `count` cells, where there are more.
+std::string moreCells(std::size_t count)
+{
+    if (count <= 1)
+        return {};
+    return " (and " + std::to_string(count - 1) + (count == 2 ? " more cell)" : " more cells)");
+}
+
+} // namespace
 
 std::string StageProblemText(const StageEditor &editor)
 {
@@ -333,10 +390,13 @@ std::string StageProblemText(const StageEditor &editor)
         std::string text = editor.split ? std::string(StagePartName(part)) + ", " : std::string();
         text += "row '" + editor.names[row] + "', column '" + editor.names[column]
             + "': " + ReadStageCell(grid->texts[index]).problem;
-        if (count > 1)
-            text += " (and " + std::to_string(count - 1)
-                + (count == 2 ? " more cell)" : " more cells)");
-        return text;
+        return text + moreCells(count);
+    }
+    if (const std::vector<std::size_t> sums = overflowingSums(editor); !sums.empty()) {
+        const std::size_t row = sums.front() / static_cast<std::size_t>(editor.n);
+        const std::size_t column = sums.front() % static_cast<std::size_t>(editor.n);
+        return "A, row '" + editor.names[row] + "', column '" + editor.names[column]
+            + "': U + F + C is a number too large to compute with" + moreCells(count);
     }
     return {};
 }

@@ -17,8 +17,9 @@ enum class StagePart { A, U, F, C };
 // "A", "U", "F" or "C".
 const char *StagePartName(StagePart part);
 
-// One n x n grid as typed: the text of every cell, the number it reads as (0 where it reads as
-// none), and the cells that do not read as a non-negative finite number, by index row * n + column.
+// One n x n grid as typed: the text of every cell, the number it reads as (where it reads as none,
+// the last number it held: a slip of typing leaves the model as it was), and the cells that do
+// not read as a non-negative finite number, by index row * n + column.
 struct StageGrid
 {
     std::vector<std::string> texts;
@@ -46,7 +47,9 @@ struct StageEditor
 };
 
 // A cell as it reads: `value` when `problem` is empty; otherwise `problem` says why not
-// ("\"x\" is not a number", "\"-1\" is negative"). Blanks around the text do not count, and an
+// ("\"x\" is not a number", "\"-1\" is negative", "\"inf\" is not a finite number", "\"1e999\"
+// is a number too large to compute with", "\"0,5\" is not a number: the decimal point is
+// \".\""). Blanks around the text do not count, and an
 // empty text reads as 0; the rest is read whole by ReadEntryRate, as the command line's matrix
 // text is.
 struct StageCellReading
@@ -91,7 +94,8 @@ std::string StageCellText(const StageEditor &editor, StagePart part, int row, in
 // The number of cell (row, column) of `part`; for A while split the sum of the parts.
 double StageCellValue(const StageEditor &editor, StagePart part, int row, int column);
 
-// Whether the cell does not read as a number (false for A while split).
+// Whether the cell does not read as a number; for A while split, whether U + F + C there lies
+// beyond the double range.
 bool IsBadStageCell(const StageEditor &editor, StagePart part, int row, int column);
 
 // Renames stage i; blanks around the name do not count, and an empty name gives the stage back
@@ -107,17 +111,20 @@ void SplitStages(StageEditor &editor);
 // problem stays in sight. Nothing happens when not split.
 void JoinStages(StageEditor &editor);
 
-// The number of cells, over every editable grid, that do not read as a number.
+// The number of cells, over every editable grid, that do not read as a number, and of A while
+// split where U + F + C lies beyond the double range.
 std::size_t BadStageCellCount(const StageEditor &editor);
 
 // What the line under the grid says of the first cell, in the order U, F, C or A and row by row,
 // that does not read as a number: "row 'Juvenile', column 'Seedling': \"x\" is not a number", the
 // part first when split ("F, row '1', column '3': ..."), and "(and 4 more cells)" after it when
-// there are others. Empty when every cell is good.
+// there are others. After them, a sum beyond the double range: "A, row '2', column '1': U + F + C
+// is a number too large to compute with". Empty when every cell is good.
 std::string StageProblemText(const StageEditor &editor);
 
 // The model of the editor: A (the sum of the parts when split), the parts, the names. Cells that
-// do not read as a number count as 0; call it when BadStageCellCount is 0.
+// do not read as a number count with the last number they held; call it when BadStageCellCount
+// is 0 to analyse what is typed.
 StageModel StageModelOf(const StageEditor &editor);
 
 // ----- The clipboard -----

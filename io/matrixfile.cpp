@@ -237,6 +237,8 @@ std::optional<std::string> readEntry(const Field &field, double &value)
     }
     if (isNonFiniteWord(text))
         return ": " + inQuotes(text) + " is not a finite number.";
+    if (IsDecimalCommaNumber(text))
+        return ": " + inQuotes(text) + " is not a number: the decimal point is \".\".";
     return ": " + inQuotes(text) + " is not a number.";
 }
 

@@ -63,10 +63,12 @@ TEST(StageEditor, ReadsACellAsTheMatrixTextDoes)
                           {"-0", 0, ""},
                           {"x", 0, "\"x\" is not a number"},
                           {"1 2", 0, "\"1 2\" is not a number"},
-                          {"0,5", 0, "\"0,5\" is not a number"},
-                          {"1e400", 0, "\"1e400\" is not a number"},
+                          {"0,5", 0, "\"0,5\" is not a number: the decimal point is \".\""},
+                          {"1,2,3", 0, "\"1,2,3\" is not a number"},
+                          {"1e400", 0, "\"1e400\" is a number too large to compute with"},
                           {"-1", 0, "\"-1\" is negative"},
-                          {"inf", 0, "\"inf\" is not a number"}};
+                          {"inf", 0, "\"inf\" is not a finite number"},
+                          {"-NaN", 0, "\"-NaN\" is not a finite number"}};
     for (const Case &c : cases) {
         const StageCellReading reading = ReadStageCell(c.text);
         EXPECT_EQ(reading.value, c.value) << c.text;
@@ -122,7 +124,8 @@ TEST(StageEditor, SplitTakesTheFirstRowAsFAndJoinKeepsA)
     for (int i = 0; i < 7; ++i)
         for (int j = 0; j < 7; ++j) {
             EXPECT_EQ(model.f->at(i, j), i == 0 ? turtle().at(i, j) : 0.0);
-            EXPECT_EQ(model.u->at(i, j), i == 0 || (i == 1 && j == 1) ? 0.0 : turtle().at(i, j));
+            // The cell that is not a number keeps its last number.
+            EXPECT_EQ(model.u->at(i, j), i == 0 ? 0.0 : turtle().at(i, j));
         }
     EXPECT_EQ(StageProblemText(editor), "U, row '2', column '2': \"bad\" is not a number");
     EXPECT_FALSE(IsEditablePart(editor, StagePart::A));

@@ -67,7 +67,8 @@ TEST(MatrixFile, ReadsTheShapesUsersHoldMatricesIn)
         {"\xEF\xBB\xBF# Source: a book, p. 3\r\n0;1.5\r\n\r\n  # more\r\n0.5;0.8\r\n", plain},
         {"0 1.5\r0.5 0.8\r", plain},
         {"\"\",\"seed\",\"adult\"\n\"seed\",0,1.5\n\"adult\",0.5,0.8\n", named}, // R's write.csv
-        {"\"\",\"V1\",\"V2\"\n\"1\",0,1.5\n\"2\",0.5,0.8\n", plain}, // ... of a matrix without names
+        {"\"\",\"V1\",\"V2\"\n\"1\",0,1.5\n\"2\",0.5,0.8\n",
+         plain}, // ... of a matrix without names
         {",seed,adult\nseed,0,1.5\nadult,0.5,0.8\n", named},
         {"\"\"\tseed\tadult\nseed\t0\t1.5\nadult\t0.5\t0.8\n", named},
         {"[A]\n0,1.5\n0.5,0.8\n", plain},
@@ -105,8 +106,12 @@ TEST(MatrixFile, RefusesWhatIsNotAProjectionMatrixAndSaysWhere)
         {"0,1\n0.5\n", "Line 2 of the file \"m.csv\" has 1 entry where line 1 has 2."},
         {"0,1,2\n0.5,0,0\n",
          "The file \"m.csv\" has 2 rows of 3 entries; a projection matrix is square."},
-        {"0;1\n0,5;0.8\n", "Line 2 of the file \"m.csv\", column 1: \"0,5\" is not a number."},
-        {"0\t1\n0.5\t0,8\n", "Line 2 of the file \"m.csv\", column 2: \"0,8\" is not a number."},
+        {"0;1\n0,5;0.8\n",
+         "Line 2 of the file \"m.csv\", column 1: \"0,5\" is not a number: the decimal point is "
+         "\".\"."},
+        {"0\t1\n0.5\t0,8\n",
+         "Line 2 of the file \"m.csv\", column 2: \"0,8\" is not a number: the decimal point is "
+         "\".\"."},
         {"0,NA\n0.5,0.8\n", "Line 1 of the file \"m.csv\", column 2: the value is missing (NA)."},
         {"0,\n0.5,0.8\n", "Line 1 of the file \"m.csv\", column 2: the value is missing."},
         {"0,\"\"\n0.5,0.8\n", "Line 1 of the file \"m.csv\", column 2: the value is missing."},
