@@ -60,7 +60,7 @@ constexpr int kChecksColumn = 7;
 constexpr int kProblemColumn = 8;
 
 // The seed of the walk; TARNVALE_MONKEY_SEED replays another one.
-constexpr std::uint32_t kDefaultSeed = 20240624;
+constexpr std::uint32_t kDefaultSeed = 20240633;
 // Fresh starts of the program, and actions in each: a few thousand in all, well under a minute.
 constexpr int kEpisodes = 6;
 constexpr int kActionsPerEpisode = 600;
@@ -1110,8 +1110,10 @@ private:
         const QList<QTableView *> grids = stageGrids();
         QTableView *grid = pickOf(grids);
         const int n = grid->model()->rowCount();
-        const QString block = pickOf(QStringList {"1\t2\n3\t4\n", "0.5,0.1\n0.2,x\n",
-                                                  "1\t2\t3\n4\n", "7", "0.9\r\n0.1\r\n"});
+        // The last block would grow the grid past 500 stages.
+        const QString block
+            = pickOf(QStringList {"1\t2\n3\t4\n", "0.5,0.1\n0.2,x\n", "1\t2\t3\n4\n", "7",
+                                  "0.9\r\n0.1\r\n", QStringLiteral("1\n").repeated(501)});
         log(QStringLiteral("paste \"%1\" into %2").arg(block, grid->objectName()));
         pressed.insert("Stagefrm paste");
         grid->setCurrentIndex(grid->model()->index(pick(n), pick(n)));
@@ -1136,7 +1138,9 @@ private:
                 examples.filePath("StageM-LoggerheadTurtle.csv"),
                 examples.filePath("StageM-KillerWhale.csv"), examples.filePath("StageM-Teasel.csv"),
                 examples.filePath("ExampleA-1.txt"), QDir(m_saveFolder).filePath("stage.csv"),
-                examples.filePath("compadre-sample.csv"), QString()});
+                examples.filePath("compadre-sample.csv"), QDir(m_saveFolder).filePath("ragged.csv"),
+                QDir(m_saveFolder).filePath("na-part.csv"), QDir(m_saveFolder).filePath("huge.csv"),
+                QDir(m_saveFolder).filePath("no-matA.csv"), QString()});
         else
             p.dialogs.saveFile
                 = pickOf(QStringList {QDir(m_saveFolder).filePath("stage.csv"),
@@ -1184,6 +1188,10 @@ private:
             const bool refused = refusedWith(messages, QStringLiteral("Open"));
             if (refused && !(p.windows->stageEditor() == m_stageBeforeFile))
                 fail("a refused matrix file changed the matrix");
+            const QString file = QFileInfo(p.dialogs.openFile).fileName();
+            if (refused == (file == "huge.csv")
+                && file.contains(QRegularExpression("^(ragged|na-part|no-matA|huge)")))
+                fail(file + (refused ? " was refused" : " was read"));
             if (!p.dialogs.openFile.isEmpty())
                 ++reached[refused ? "stage files refused" : "stage files read"];
             if (!refused && !p.dialogs.openFile.isEmpty())
@@ -1272,8 +1280,10 @@ private:
             drawnLoops += item->data(0).toString() == QLatin1String("loop");
             note = note || item->data(0).toString() == QLatin1String("note");
         }
+        // A cell that is no number keeps the last number it held, which the texts no longer
+        // tell: the arrows are counted while every cell is good.
         if (n > 12 ? (!note || drawnArrows + drawnLoops > 0)
-                   : (drawnArrows != arrows || drawnLoops != loops))
+                   : good && (drawnArrows != arrows || drawnLoops != loops))
             wrong << QStringLiteral("the graph draws %1 arrows and %2 loops for %3 and %4")
                          .arg(drawnArrows)
                          .arg(drawnLoops)
@@ -1783,6 +1793,12 @@ private slots:
         for (int i = 0; i < 4096; ++i)
             binary += static_cast<char>((i * 7919) % 256);
         m_files << DataFile {write("binary.bin", binary)} << DataFile {}; // the last: cancelled
+        // Matrix files for "Stage matrix": refused ones, a sound one at the top of the range,
+        // and a database file without its matrices.
+        write("ragged.csv", "0,1\n0.5\n");
+        write("na-part.csv", "[U]\n0,0\n0.5,NA\n[F]\n0,2\n0,0\n");
+        write("huge.csv", "0,1e300\n1e300,0\n");
+        write("no-matA.csv", "\"MatrixID\",\"matU\"\n1,\"[0]\"\n");
     }
 
     void randomActionsKeepTheProgramSound()
