@@ -914,7 +914,7 @@ private:
         if (!target || !(*target == v->target))
             return "what if: the target " + chosen + " is not the one varied";
         const QString value = w->findChild<QLineEdit *>("WhatIfValue")->text();
-        if (value != QString::fromStdString(NumberToText(w->whatIfValue())))
+        if (value.isEmpty() || value != QString::fromStdString(NumberToText(w->whatIfValue())))
             return "what if: the value box shows " + value;
         const std::optional<double> expected = LambdaAt(*v, number(value));
         const QString lambda = w->findChild<QLineEdit *>("WhatIfLambda")->text();

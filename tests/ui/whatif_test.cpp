@@ -187,6 +187,26 @@ private slots:
         QCOMPARE(Program::childOf<QSlider>(w, "WhatIfSlider")->value(), 200);
     }
 
+    // An entry near the top of the double range: the slider runs to it and no further, and
+    // every value it gives is a number.
+    void aHugeEntryKeepsTheSliderFinite()
+    {
+        Program p;
+        StageModel huge;
+        huge.a = SquareMatrix(2);
+        huge.a.values = {1e308, 0.5, 0.25, 0};
+        Analysisfrm *w = openWhatIf(p, huge);
+        chooseTarget(w, "a[1,1]");
+        auto *slider = Program::childOf<QSlider>(w, "WhatIfSlider");
+        for (const int position : {0, 1, slider->maximum() / 2, slider->maximum()}) {
+            slider->setValue(position);
+            QVERIFY2(std::isfinite(w->whatIfValue()) && w->whatIfValue() <= 1e308,
+                     qPrintable(text(w, "WhatIfValue")));
+            QCOMPARE(text(w, "WhatIfValue").isEmpty(), false);
+            QVERIFY(!text(w, "WhatIfLambda").contains("inf", Qt::CaseInsensitive));
+        }
+    }
+
     // Opened from "Stage matrix", the what-if leaves its grid and the analysis shown as they were.
     void theStageMatrixStaysAsItWas()
     {

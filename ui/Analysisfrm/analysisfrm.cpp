@@ -281,15 +281,20 @@ std::optional<double> typedValue(const QString &text)
     return number.value + 0.0; // -0 is shown as 0
 }
 
-// Where the slider's end stands: twice the present value, or 1 where that is 0.
+// Where the slider's end stands: twice the present value, or 1 where that is 0; the present
+// value itself where twice it lies beyond the double range.
 double sliderTop(double present)
 {
-    return present > 0 ? 2 * present : 1.0;
+    if (!(present > 0))
+        return 1.0;
+    const double twice = 2 * present;
+    return std::isfinite(twice) ? twice : present;
 }
 
+// Divided first, so that a top near the largest double gives no infinite value.
 double sliderValue(double top, int position)
 {
-    return position == kSliderSteps ? top : top * position / kSliderSteps;
+    return position == kSliderSteps ? top : top / kSliderSteps * position;
 }
 
 int sliderPosition(double top, double value)
