@@ -916,11 +916,13 @@ private:
         const QString value = w->findChild<QLineEdit *>("WhatIfValue")->text();
         if (value.isEmpty() || value != QString::fromStdString(NumberToText(w->whatIfValue())))
             return "what if: the value box shows " + value;
-        const std::optional<double> expected = LambdaAt(*v, number(value));
+        // The value itself, not its text: 15 digits of the largest double read back beyond it.
+        const std::optional<double> expected = LambdaAt(*v, w->whatIfValue());
         const QString lambda = w->findChild<QLineEdit *>("WhatIfLambda")->text();
-        const bool agree = expected
-            ? lambda != "undefined" && std::fabs(number(lambda) - *expected) <= 1e-9 * *expected
-            : lambda == "undefined";
+        const bool agree = expected ? lambda != "undefined"
+                && (lambda == QString::fromStdString(NumberToText(*expected))
+                    || std::fabs(number(lambda) - *expected) <= 1e-9 * *expected)
+                                    : lambda == "undefined";
         if (!agree)
             return QStringLiteral("what if: lambda1 %1 at %2 %3, where LambdaAt gives %4")
                 .arg(lambda, chosen, value, QString::fromStdString(ValueText(expected)));
