@@ -916,13 +916,17 @@ StageAnalysis AnalyseStage(const StageModel &model)
         v = eigenvector(s, ends.earliest.front(), true);
         v /= v.maxCoeff();
         std::vector<double> values(v.data(), v.data() + n);
+        // Where v overflowed (an entry of 1e117 beside a lambda1 of 1e-300) the scaled vector
+        // holds no positive entry, and v is undefined.
         const auto firstNonZero
             = std::find_if(values.begin(), values.end(), [](double x) { return x > 0; });
-        const double unit = *firstNonZero;
-        for (double &x : values)
-            x /= unit;
-        if (allFinite(values))
-            analysis.reproductiveValues = values;
+        if (firstNonZero != values.end()) {
+            const double unit = *firstNonZero;
+            for (double &x : values)
+                x /= unit;
+            if (allFinite(values))
+                analysis.reproductiveValues = values;
+        }
     }
 
     // Ergodic: v > 0, every stage leads to the basic class; never where lambda1 is not simple,

@@ -403,6 +403,9 @@ TEST(AnalyseStage, leavesUndefinedWhatCannotBeComputed)
         {"an entry of 1e300", Matrix(2, {0.5, 1e300, 0.2, 0.1}), 0.3 + std::sqrt(0.04 + 2e299),
          true},
         {"entries of 1e300 and 1e-300", Matrix(2, {1e-300, 1e300, 1e-300, 0}), 1.0, true},
+        // v of the first stage, 6.7e117 / 1e-300, lies beyond the double range.
+        {"a huge entry into a stage of lambda1 1e-300", Matrix(2, {0, 0, 6.7e117, 1e-300}), 1e-300,
+         false},
         {"two separate parts alike", Matrix(2, {2, 0, 0, 2}), 2.0, false},
         {"one part feeding a like one", Matrix(2, {2, 0, 1, 2}), 2.0, false},
         {"a part feeding a slower one", Matrix(3, {0, 4, 0, 0.5, 0, 0, 0, 0.5, 0.3}),
