@@ -38,6 +38,18 @@ void operator delete(void *p, std::size_t) noexcept
 {
     operator delete(p);
 }
+// The nothrow form (std::stable_sort's buffer) must end in the same delete.
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept
+{
+    void *p = std::malloc(size ? size : 1);
+    if (p)
+        ++liveAllocations;
+    return p;
+}
+void operator delete(void *p, const std::nothrow_t &) noexcept
+{
+    operator delete(p);
+}
 
 namespace {
 
