@@ -1,5 +1,8 @@
 #include "io/csv.h"
 
+#include <array>
+#include <charconv>
+
 namespace tarnvale {
 
 std::string CsvField(std::string_view text)
@@ -13,6 +16,19 @@ std::string CsvField(std::string_view text)
         quoted += c;
     }
     return quoted + "\"";
+}
+
+void AppendExactNumber(std::string &text, double value)
+{
+    if (value == 0) {
+        text += '0';
+        return;
+    }
+    std::array<char, 32> buffer {};
+    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                   std::chars_format::general, 17)
+                         .ptr;
+    text.append(buffer.data(), end);
 }
 
 } // namespace tarnvale

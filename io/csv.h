@@ -10,4 +10,8 @@ namespace tarnvale {
 // file and line Tarnvale writes quotes its fields here.
 std::string CsvField(std::string_view text);
 
+// Appends `value` with 17 significant digits, which read back as the same double ("0" for 0), as
+// the matrix files and the saved sweeps write their numbers.
+void AppendExactNumber(std::string &text, double value);
+
 } // namespace tarnvale

@@ -3,6 +3,7 @@
 
 #include "core/matrixtext.h"
 #include "core/numbertext.h"
+#include "io/csv.h"
 #include "io/replacefiles.h"
 
 #include <algorithm>
@@ -610,20 +611,6 @@ MatrixFileRead refuse(std::string message)
     return result;
 }
 
-// A number with 17 significant digits, which reads back as the same double.
-void appendNumber(std::string &text, double value)
-{
-    if (value == 0) {
-        text += '0';
-        return;
-    }
-    std::array<char, 32> buffer {};
-    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                   std::chars_format::general, 17)
-                         .ptr;
-    text.append(buffer.data(), end);
-}
-
 void appendName(std::string &text, const std::string &name)
 {
     text += '"';
@@ -655,7 +642,7 @@ void appendGrid(std::string &text, const SquareMatrix &m, const std::vector<std:
         for (int j = 0; j < m.n; ++j) {
             if (j > 0)
                 text += ',';
-            appendNumber(text, m.at(i, j));
+            AppendExactNumber(text, m.at(i, j));
         }
         text += kLineEnd;
     }
