@@ -2,6 +2,7 @@
 // file, opens from "Stage matrix" and goes back there, saves its four files, and gives a Leslie
 // table its own layout back.
 #include "program.h"
+#include "stagewindows.h"
 
 #include "cli/commandline.h"
 #include "core/furtheranalysis.h"
@@ -25,26 +26,14 @@
 
 using namespace tarnvale;
 using namespace tarnvale::ui;
+using namespace tarnvale::test;
 
 namespace {
-
-QString example(const char *file)
-{
-    return QDir(QStringLiteral(TARNVALE_EXAMPLES_DIR)).filePath(QString::fromLatin1(file));
-}
-
-StageModel readModel(const char *file)
-{
-    const MatrixFileRead read = ReadMatrixFile(example(file).toStdString());
-    if (!read.ok)
-        qFatal("%s", read.message.c_str());
-    return read.model;
-}
 
 // What `tarnvale --report --json --steps=30 --format M FILE` prints.
 QJsonObject commandLine(const char *file)
 {
-    const QByteArray path = example(file).toLocal8Bit();
+    const QByteArray path = ExamplePath(file).toLocal8Bit();
     const char *arguments[]
         = {"tarnvale", "--report", "--json", "--steps=30", "--format", "M", path.data()};
     std::vector<char *> argv;
@@ -137,7 +126,7 @@ private slots:
     {
         const ModelCase &c = fetchRow(kModels);
         Program p;
-        Analysisfrm *w = openOn(p, readModel(c.file), c.root, &p.form1());
+        Analysisfrm *w = openOn(p, ExampleModel(c.file), c.root, &p.form1());
         QVERIFY(w);
         const QJsonObject cli = commandLine(c.file);
         const std::pair<const char *, const char *> boxes[]
@@ -240,7 +229,7 @@ private slots:
             fresh = appearance(leslie(p));
         }
         Program p;
-        QVERIFY(openOn(p, readModel("StageM-KillerWhale.csv"), 1.02, &p.form1()));
+        QVERIFY(openOn(p, ExampleModel("StageM-KillerWhale.csv"), 1.02, &p.form1()));
         QVERIFY(appearance(p.topLevel("Analysisfrm")) != fresh);
         Analysisfrm *w = leslie(p);
         QCOMPARE(appearance(w), fresh);

@@ -2,6 +2,7 @@
 // sorted by a column, and one loaded into the stage editor, offscreen.
 
 #include "program.h"
+#include "stagewindows.h"
 
 #include "core/stageeditor.h"
 #include "io/recordlist.h"
@@ -15,6 +16,7 @@
 
 using namespace tarnvale;
 using namespace tarnvale::ui;
+using namespace tarnvale::test;
 
 namespace {
 
@@ -24,18 +26,6 @@ constexpr double kWhaleLambda1 = 1.0254413255303465;
 const QString kWhaleNote = QStringLiteral(
     "Orcinus orca (Killer whale), Brault; Caswell (1993) Ecology, 10.2307/1940073\n"
     "Worrying checks: check_ergodic false, check_irreducible false, check_primitive false");
-
-template<typename T = QWidget> T *on(QWidget *window, const char *name)
-{
-    return Program::childOf<T>(window, QString::fromLatin1(name));
-}
-
-void click(QWidget *window, const char *name)
-{
-    auto *button = on<QAbstractButton>(window, name);
-    QVERIFY2(button->isEnabled(), name);
-    QTest::mouseClick(button, Qt::LeftButton);
-}
 
 // The stage matrix, and the list of the sample opened through its "Open…" in its place.
 struct Session

@@ -2,6 +2,7 @@
 // typed cell is refused or marked with the exact message and leaves the window and the owner's
 // model as they were; degenerate matrices show no inf or NaN, here or in "Further analysis".
 #include "program.h"
+#include "stagewindows.h"
 
 #include "core/stageeditor.h"
 #include "ui/Stagefrm/stagefrm.h"
@@ -22,15 +23,11 @@
 
 using namespace tarnvale;
 using namespace tarnvale::ui;
+using namespace tarnvale::test;
 
 namespace {
 
 enum Way { Open, Database, Paste, PasteIntoA, Type, TypeSum };
-
-template<typename T = QWidget> T *on(QWidget *window, const char *name)
-{
-    return Program::childOf<T>(window, QString::fromLatin1(name));
-}
 
 // The model every shape starts from: split into U, F and C, with stage names.
 const QByteArray kStart = "[U]\n\"\",a,b\na,0,0\nb,0.5,0.8\n[F]\n0,1.5\n0,0\n[C]\n0,0.1\n0,0\n";
@@ -123,24 +120,6 @@ void expectNoInfOrNan(QWidget *window, const QString &typed = {})
     for (const QString &text : textsOf(window))
         QVERIFY2(!kInfOrNan.match(text).hasMatch() || (!typed.isEmpty() && text.contains(typed)),
                  qPrintable(text));
-}
-
-// Replaces the text of cell (row, column) of a grid as a user does: F2, Delete, the text, Enter.
-void typeInCell(QWidget *window, const char *grid, int row, int column, const QString &text)
-{
-    auto *view = on<QTableView>(window, grid);
-    view->setFocus();
-    view->setCurrentIndex(view->model()->index(row, column));
-    QTest::keyClick(view, Qt::Key_F2);
-    QLineEdit *editor = nullptr;
-    for (QLineEdit *open : view->viewport()->findChildren<QLineEdit *>())
-        editor = open->isVisible() ? open : editor;
-    QVERIFY(editor);
-    QTest::keyClick(editor, Qt::Key_Delete);
-    QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // lambda1 by hand from [x1, x2], then "Further analysis"; the analysis window.

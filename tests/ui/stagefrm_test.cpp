@@ -1,6 +1,7 @@
 // "Stage matrix": the editor, its life-cycle graph, lambda by hand and the files, offscreen.
 
 #include "program.h"
+#include "stagewindows.h"
 
 #include "core/numbertext.h"
 #include "core/stageeditor.h"
@@ -19,6 +20,7 @@
 
 using namespace tarnvale;
 using namespace tarnvale::ui;
+using namespace tarnvale::test;
 
 namespace {
 
@@ -31,41 +33,9 @@ Stagefrm *openStagefrm(Program &p)
     return qobject_cast<Stagefrm *>(p.openFromForm1(p.button("Command16"), "Stagefrm"));
 }
 
-template<typename T = QWidget> T *on(QWidget *window, const char *name)
-{
-    return Program::childOf<T>(window, QString::fromLatin1(name));
-}
-
 QString textOf(QWidget *window, const char *name)
 {
     return Program::textOf(on(window, name));
-}
-
-void click(QWidget *window, const char *name)
-{
-    auto *button = on<QAbstractButton>(window, name);
-    QVERIFY2(button->isEnabled(), name);
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// Replaces the text of cell (row, column) of a grid as a user does: F2 opens the cell with its
-// text selected, Delete empties it, Enter commits what was typed.
-void typeInCell(QWidget *window, const char *grid, int row, int column, const QString &text)
-{
-    auto *view = on<QTableView>(window, grid);
-    view->setFocus();
-    view->setCurrentIndex(view->model()->index(row, column));
-    QTest::keyClick(view, Qt::Key_F2);
-    QLineEdit *editor = nullptr;
-    for (QLineEdit *open : view->viewport()->findChildren<QLineEdit *>())
-        editor = open->isVisible() ? open : editor;
-    QVERIFY(editor);
-    QTest::keyClick(editor, Qt::Key_Delete);
-    QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
-    // The delegate commits the text through the event queue.
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QString cell(QWidget *window, const char *grid, int row, int column)

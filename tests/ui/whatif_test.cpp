@@ -2,6 +2,7 @@
 // power iteration and closed forms; bad values, refused files and Reset change nothing; Save
 // writes the sweep; the LTRE sums to the change of lambda1 to first order.
 #include "program.h"
+#include "stagewindows.h"
 
 #include "core/stageeditor.h"
 #include "io/matrixfile.h"
@@ -20,18 +21,9 @@
 
 using namespace tarnvale;
 using namespace tarnvale::ui;
+using namespace tarnvale::test;
 
 namespace {
-
-StageModel readExample(const char *file)
-{
-    const MatrixFileRead read = ReadMatrixFile(QDir(QStringLiteral(TARNVALE_EXAMPLES_DIR))
-                                                   .filePath(QString::fromLatin1(file))
-                                                   .toStdString());
-    if (!read.ok)
-        qFatal("%s", read.message.c_str());
-    return read.model;
-}
 
 StageModel anton()
 {
@@ -144,7 +136,7 @@ private slots:
     void theSliderFollowsAPowerIteration()
     {
         Program p;
-        const StageModel turtle = readExample("StageM-LoggerheadTurtle.csv");
+        const StageModel turtle = ExampleModel("StageM-LoggerheadTurtle.csv");
         Analysisfrm *w = openWhatIf(p, turtle);
         const QString before = text(w, "txtLambda1");
         chooseTarget(w, "a[3,3]");
@@ -261,7 +253,7 @@ private slots:
     void anLtreSumsToTheDifference()
     {
         Program p;
-        const StageModel turtle = readExample("StageM-LoggerheadTurtle.csv");
+        const StageModel turtle = ExampleModel("StageM-LoggerheadTurtle.csv");
         Analysisfrm *w = openWhatIf(p, turtle);
         StageModel changed = turtle;
         for (const int at : {4, 7 + 1, 2 * 7 + 2, 6 * 7 + 6})
