@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -76,32 +77,6 @@ void report(benchmark::State &run, double cpu)
     run.counters["cpu_ms"] = benchmark::Counter(cpu * 1e3, benchmark::Counter::kAvgIterations);
 }
 
-// Opening the window: built afresh after a close through its frame, or shown again after Back.
-void openWindow(benchmark::State &run, bool fresh)
-{
-    Session session;
-    double cpu = 0;
-    for (auto _ : run) {
-        if (QWidget *w = session.analysis()) {
-            run.PauseTiming();
-            if (fresh)
-                w->close();
-            else
-                QTest::mouseClick(Control(w, "Command1"), Qt::LeftButton);
-            catchUp();
-            run.ResumeTiming();
-        }
-        const auto [wall, took] = session.open();
-        if (wall < 0 || !session.analysis() || !session.analysis()->isVisible()) {
-            run.SkipWithError("the window did not open");
-            return;
-        }
-        run.SetIterationTime(wall);
-        cpu += took;
-    }
-    report(run, cpu);
-}
-
 // A size-classified model of `n` stages: each stage stays (0.5), grows by one (0.3) or two
 // (0.1) stages or shrinks by one (0.05), and the upper two thirds reproduce, all into the first
 // stage. Its life cycle is one class, so lambda1 comes from the eigenvalues of the whole matrix.
@@ -124,11 +99,13 @@ StageModel sizeClassified(int n)
     return model;
 }
 
-// Opening the window on a stage model: built afresh, or shown again after Back.
-void openOnStages(benchmark::State &run, bool fresh, int stages)
+// Opening the window: built afresh after a close through its frame, or shown again after Back;
+// on the long table from the results, or on a size-classified model of `stages` stages.
+void openWindow(benchmark::State &run, bool fresh, int stages = 0)
 {
     Session session;
-    const StageModel model = sizeClassified(stages);
+    const std::optional<StageModel> model
+        = stages > 0 ? std::optional<StageModel>(sizeClassified(stages)) : std::nullopt;
     double cpu = 0;
     for (auto _ : run) {
         if (QWidget *w = session.analysis()) {
@@ -140,7 +117,7 @@ void openOnStages(benchmark::State &run, bool fresh, int stages)
             catchUp();
             run.ResumeTiming();
         }
-        const auto [wall, took] = session.open(model);
+        const auto [wall, took] = model ? session.open(*model) : session.open();
         if (wall < 0 || !session.analysis() || !session.analysis()->isVisible()) {
             run.SkipWithError("the window did not open");
             return;
@@ -233,15 +210,15 @@ const bool registered = [] {
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
     };
-    add("Further analysis/open afresh/table N=200", openWindow, true);
-    add("Further analysis/open again/table N=200", openWindow, false);
+    add("Further analysis/open afresh/table N=200", openWindow, true, 0);
+    add("Further analysis/open again/table N=200", openWindow, false, 0);
     add("Further analysis/steps 30/table N=200", redraw, false, 30);
     add("Further analysis/steps 1000/table N=200", redraw, false, 1000);
     add("Further analysis/start vector, 30 steps/table N=200", redraw, true, 30);
     add("Further analysis/start vector, 1000 steps/table N=200", redraw, true, 1000);
-    add("Further analysis/open afresh/stages 50", openOnStages, true, 50);
-    add("Further analysis/open again/stages 50", openOnStages, false, 50);
-    add("Further analysis/open again/stages 500", openOnStages, false, 500);
+    add("Further analysis/open afresh/stages 50", openWindow, true, 50);
+    add("Further analysis/open again/stages 50", openWindow, false, 50);
+    add("Further analysis/open again/stages 500", openWindow, false, 500);
     add("Further analysis/what if, slider/stages 50", whatIf, true, 50);
     add("Further analysis/what if, target/stages 50", whatIf, false, 50);
     return true;
