@@ -227,4 +227,23 @@ std::optional<LeslieTable> LeslieTableOf(const SquareMatrix &a)
     return table;
 }
 
+std::string WhyNotAFiniteNumber(std::string_view text)
+{
+    const NumberExtent number = ScanNumber(text);
+    if (number.found && number.end == text.size() && !number.blanksInside
+        && TextToNumber(text).outOfRange)
+        return "is a number too large to compute with";
+    std::string word(text);
+    if (!word.empty() && (word.front() == '+' || word.front() == '-'))
+        word.erase(0, 1);
+    std::transform(word.begin(), word.end(), word.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    if (word == "inf" || word == "infinity" || word == "nan")
+        return "is not a finite number";
+    if (IsDecimalCommaNumber(text))
+        return "is not a number: the decimal point is \".\"";
+    return "is not a number";
+}
+
 } // namespace tarnvale

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tarnvale {
 
@@ -50,5 +51,11 @@ inline constexpr double kPartsTolerance = 1e-9;
 // The index (row * n + column) of the first entry at which `given` and `sum`, of one size, differ
 // by more than kPartsTolerance of the largest entry of either; nothing when they agree.
 std::optional<std::size_t> FirstDisagreement(const SquareMatrix &given, const SquareMatrix &sum);
+
+// Why an entry of a matrix file or a cell of the stage editor (`text`, trimmed, not empty, not
+// a finite decimal number) cannot be computed with, after the text itself: "is a number too
+// large to compute with" (1e999), "is not a finite number" ("inf", "NaN"), "is not a number: the
+// decimal point is \".\"" ("0,5"), or "is not a number".
+std::string WhyNotAFiniteNumber(std::string_view text);
 
 } // namespace tarnvale

@@ -1,6 +1,7 @@
 #include "core/stageeditor.h"
 
 #include "core/leslie.h"
+#include "core/matrixtext.h"
 #include "core/numbertext.h"
 
 #include <algorithm>
@@ -20,17 +21,6 @@ std::string trimmed(const std::string &text)
     if (first == std::string::npos)
         return {};
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-// "inf", "Infinity", "-NaN" and the like, in any case.
-bool isNonFiniteWord(std::string text)
-{
-    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
-        text.erase(0, 1);
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return text == "inf" || text == "infinity" || text == "nan";
 }
 
 std::size_t cellIndex(int n, int row, int column)
@@ -154,16 +144,8 @@ StageCellReading ReadStageCell(const std::string &text)
         reading.value = rate.value;
     else if (rate.problem.find(" is negative") != std::string::npos)
         reading.problem = "\"" + entry + "\" is negative";
-    else if (const NumberExtent number = ScanNumber(entry); number.found
-             && number.end == entry.size() && !number.blanksInside
-             && TextToNumber(entry).outOfRange)
-        reading.problem = "\"" + entry + "\" is a number too large to compute with";
-    else if (isNonFiniteWord(entry))
-        reading.problem = "\"" + entry + "\" is not a finite number";
-    else if (IsDecimalCommaNumber(entry))
-        reading.problem = "\"" + entry + "\" is not a number: the decimal point is \".\"";
     else
-        reading.problem = "\"" + entry + "\" is not a number";
+        reading.problem = "\"" + entry + "\" " + WhyNotAFiniteNumber(entry);
     return reading;
 }
 

@@ -192,7 +192,7 @@ struct Part
     std::vector<int> rowLines;
     std::vector<double> values; // row by row, the first `width` rows
 
-    bool QuotedFileName() const { return namesLine > 0; }
+    bool named() const { return namesLine > 0; }
 };
 
 // The whole field is one number in the syntax the program reads everywhere: nothing before or
@@ -208,14 +208,6 @@ bool equalsIgnoringCase(std::string_view s, std::string_view lower)
     return std::equal(s.begin(), s.end(), lower.begin(), lower.end(), [](char a, char b) {
         return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
     });
-}
-
-bool isNonFiniteWord(std::string_view s)
-{
-    if (!s.empty() && (s.front() == '+' || s.front() == '-'))
-        s.remove_prefix(1);
-    return equalsIgnoringCase(s, "inf") || equalsIgnoringCase(s, "infinity")
-        || equalsIgnoringCase(s, "nan");
 }
 
 // Reads one entry; returns what is wrong with it (after "column 2"), or nothing.
@@ -236,11 +228,7 @@ std::optional<std::string> readEntry(const Field &field, double &value)
         value = number.value + 0.0;
         return std::nullopt;
     }
-    if (isNonFiniteWord(text))
-        return ": " + inQuotes(text) + " is not a finite number.";
-    if (IsDecimalCommaNumber(text))
-        return ": " + inQuotes(text) + " is not a number: the decimal point is \".\".";
-    return ": " + inQuotes(text) + " is not a number.";
+    return ": " + inQuotes(text) + " " + WhyNotAFiniteNumber(text) + ".";
 }
 
 // The first tab, ";" or "," outside double quotes, or 0: the fields are separated by blanks.
@@ -431,9 +419,9 @@ bool rDefaultNames(const std::vector<std::string> &names)
 
 std::optional<std::string> Reader::takeRow(Part &part, int number)
 {
-    const int first = part.QuotedFileName() ? 1 : 0;
+    const int first = part.named() ? 1 : 0;
     const int entries = static_cast<int>(m_fields.size()) - first;
-    if (part.QuotedFileName()) {
+    if (part.named()) {
         const std::string header = "the header on line " + std::to_string(part.namesLine);
         if (entries != part.width)
             return at(number) + " has " + plural(entries, "entry", "entries") + " where " + header
@@ -526,7 +514,7 @@ std::optional<std::string> Reader::take(std::string_view line, int number)
         m_separator = separatorOf(line);
     if (auto problem = split(line, number))
         return problem;
-    if (!part.QuotedFileName() && part.rows == 0 && isNamesHeader())
+    if (!part.named() && part.rows == 0 && isNamesHeader())
         return takeNames(part, number);
     return takeRow(part, number);
 }
@@ -553,7 +541,7 @@ std::optional<std::string> Reader::finish(StageModel &model)
         if (part.width != first.width)
             return partOfFile(part) + " has " + plural(part.width, "stage", "stages") + " where "
                 + partName(first.kind) + " has " + std::to_string(first.width) + ".";
-        if (!part.QuotedFileName())
+        if (!part.named())
             continue;
         if (!namedPart) {
             namedPart = &part;
@@ -594,7 +582,7 @@ std::optional<std::string> Reader::finish(StageModel &model)
             if (const auto k = FirstDisagreement(given, read.a)) {
                 const int row = static_cast<int>(*k / n), column = static_cast<int>(*k % n);
                 return at(parts[kA]->rowLines[static_cast<std::size_t>(row)],
-                          column + 1 + (parts[kA]->QuotedFileName() ? 1 : 0))
+                          column + 1 + (parts[kA]->named() ? 1 : 0))
                     + ": [A] holds " + NumberToText(given.values[*k]) + " where U + F + C is "
                     + NumberToText(read.a.values[*k]) + ".";
             }
