@@ -1,6 +1,7 @@
 // "What if" in "Further analysis": lambda1 follows a changed copy of the model, checked against a
 // power iteration and closed forms; bad values, refused files and Reset change nothing; Save
 // writes the sweep; the LTRE sums to the change of lambda1 to first order.
+#include "poweriteration.h"
 #include "program.h"
 #include "stagewindows.h"
 
@@ -31,28 +32,6 @@ StageModel anton()
     m.a = SquareMatrix(3);
     m.a.values = {0, 4, 3, 0.5, 0, 0, 0, 0.25, 0};
     return m;
-}
-
-// lambda1 by the power method on A + I (the same eigenvector, and no cycling where A is
-// imprimitive): the growth of the sum after many steps, less 1.
-double powerLambda(const SquareMatrix &a)
-{
-    const auto n = static_cast<std::size_t>(a.n);
-    std::vector<double> v(n, 1.0), next(n);
-    double growth = 0;
-    for (int step = 0; step < 20000; ++step) {
-        double sum = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            next[i] = v[i];
-            for (std::size_t j = 0; j < n; ++j)
-                next[i] += a.values[i * n + j] * v[j];
-            sum += next[i];
-        }
-        growth = sum; // v sums to 1 from the second step on
-        for (std::size_t i = 0; i < n; ++i)
-            v[i] = next[i] / sum;
-    }
-    return growth - 1;
 }
 
 double number(const QString &text)
@@ -147,7 +126,7 @@ private slots:
             StageModel changed = turtle;
             changed.a.values[2 * 7 + 2] = number(text(w, "WhatIfValue"));
             const double lambda = number(text(w, "WhatIfLambda"));
-            QVERIFY2(std::fabs(lambda - powerLambda(changed.a)) < 1e-9,
+            QVERIFY2(std::fabs(lambda - PowerIteration(changed.a).first) < 1e-9,
                      qPrintable(text(w, "WhatIfValue")));
             QCOMPARE(lambda > 1, w->whatIfValue() > 0.876);
         }
@@ -269,7 +248,7 @@ private slots:
         for (int i = 0; i < 7; ++i)
             for (int j = 0; j < 7; ++j)
                 sum += number(table->item(i, j)->toolTip().section(": ", -1));
-        const double difference = powerLambda(changed.a) - powerLambda(turtle.a);
+        const double difference = PowerIteration(changed.a).first - PowerIteration(turtle.a).first;
         QVERIFY(difference > 1e-3);
         QVERIFY(std::fabs(sum - difference) < 0.01 * difference);
         const QString shown = text(w, "WhatIfLtreSum");
